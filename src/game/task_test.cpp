@@ -1,0 +1,4 @@
+// task_test.cpp -- the game state and the game task; the state lives for the whole run.
+#include "game/task_test.h"
+
+int gamestate = GAMESTATE_READY;

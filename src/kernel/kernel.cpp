@@ -1,0 +1,152 @@
+// kernel.cpp -- the task list and the main loop. Entries live from kernel_addTask until the
+// end of the pass in which they were removed, so a tick may remove tasks (or quit) safely.
+#include "kernel/kernel.h"
+
+#include "kernel/common.h"
+#include "kernel/task.h"
+
+#include <SDL.h>
+#include <cstdio>
+#include <list>
+
+namespace {
+
+struct TaskEntry {
+    bool suspended = false;
+    unsigned priority = 0;
+    Task *task = nullptr; // not owned
+    bool removed = false; // unlinked; waits for the running pass to move past it
+};
+
+// Sorted by ascending priority; removed entries are invisible to every operation.
+std::list<TaskEntry> tasklist;
+bool paused = false;
+int passDepth = 0; // passes of kernel_run under way; removal is deferred while non-zero
+
+void unlink(std::list<TaskEntry>::iterator entry)
+{
+    if (passDepth > 0)
+        entry->removed = true;
+    else
+        tasklist.erase(entry);
+}
+
+void sweepRemoved()
+{
+    tasklist.remove_if([](const TaskEntry &entry) { return entry.removed; });
+}
+
+bool hasLiveEntries()
+{
+    for (const TaskEntry &entry : tasklist)
+        if (!entry.removed)
+            return true;
+    return false;
+}
+
+} // namespace
+
+bool kernel_init()
+{
+    if (SDL_Init(SDL_INIT_TIMER) < 0) {
+        error("Failed to initialise SDL: %s", SDL_GetError());
+        return false;
+    }
+    return true;
+}
+
+void kernel_quit()
+{
+    kernel_removeAllTasks();
+    SDL_Quit();
+}
+
+void kernel_run()
+{
+    while (hasLiveEntries()) {
+        ++passDepth;
+        for (auto entry = tasklist.begin(); entry != tasklist.end(); ++entry) {
+            if (!entry->removed && !entry->suspended)
+                entry->task->tick();
+            if (!hasLiveEntries())
+                break; // a quit request ends the pass at once
+        }
+        --passDepth;
+        if (passDepth == 0)
+            sweepRemoved();
+    }
+}
+
+int kernel_addTask(Task *task, unsigned priority)
+{
+    auto place = tasklist.begin();
+    while (place != tasklist.end() && (place->removed || place->priority < priority))
+        ++place;
+    TaskEntry entry;
+    entry.priority = priority;
+    entry.task = task;
+    tasklist.insert(place, entry);
+    return task->start();
+}
+
+void kernel_removeTask(Task *task)
+{
+    task->stop();
+    for (auto entry = tasklist.begin(); entry != tasklist.end(); ++entry) {
+        if (!entry->removed && entry->task == task) {
+            unlink(entry);
+            return;
+        }
+    }
+}
+
+void kernel_removeAllTasks()
+{
+    for (TaskEntry &entry : tasklist)
+        if (!entry.removed)
+            entry.task->stop();
+    for (auto entry = tasklist.begin(); entry != tasklist.end();) {
+        auto next = std::next(entry);
+        if (!entry->removed)
+            unlink(entry);
+        entry = next;
+    }
+}
+
+void kernel_suspendTask(Task *task, bool suspend)
+{
+    for (TaskEntry &entry : tasklist) {
+        if (entry.removed || entry.task != task)
+            continue;
+        if (suspend)
+            task->suspend();
+        else
+            task->resume();
+        if (task->suspendable)
+            entry.suspended = suspend;
+    }
+}
+
+void kernel_toggleSuspendAllTasks()
+{
+    paused = !paused;
+    for (TaskEntry &entry : tasklist) {
+        if (entry.removed)
+            continue;
+        if (paused)
+            entry.task->suspend();
+        else
+            entry.task->resume();
+        if (entry.task->suspendable)
+            entry.suspended = paused;
+    }
+}
+
+void kernel_dumpTasks()
+{
+    std::printf("##### kernel_task begin #####\n");
+    for (const TaskEntry &entry : tasklist)
+        if (!entry.removed)
+            std::printf("priority: %5u  suspended: %s\n", entry.priority, entry.suspended ? "true " : "false");
+    std::printf("#####  kernel_task end #####\n");
+}

@@ -1,0 +1,65 @@
+// main.cpp -- the start-up sequence. The tasks made here live for the whole run.
+#include "kernel/main.h"
+
+#include "game/task_test.h"
+#include "kernel/common.h"
+#include "kernel/kernel.h"
+#include "kernel/settings.h"
+#include "kernel/task.h"
+
+#include <cstdio>
+
+const char *const g_progname = "Trelvik";
+#ifdef TRELVIK_SOLO
+const char *const g_progname_long = "Trelvik  Build Jun 24 2004 15:49:26";
+#else
+const char *const g_progname_long = "Trelvik  Build Jun 24 2004 18:54:09";
+#endif
+const char *const g_configfile = "config.ini";
+bool g_useDisplaylists = true;
+bool g_debug = false;
+
+namespace {
+
+enum Priority : unsigned {
+    PRIORITY_TIMER = 10,
+    PRIORITY_INPUT = 50,
+    PRIORITY_GAME = 100,
+    PRIORITY_AUDIO = 750,
+    PRIORITY_VIDEO = 1000,
+};
+
+// Kept for the whole run; the kernel's entries point at them.
+TaskPtr videoTask, inputTask, audioTask, gameTask, timerTask;
+
+} // namespace
+
+int main_run()
+{
+    common_installNewHandler();
+    gamestate = GAMESTATE_READY;
+    std::printf("%s\n", g_progname_long);
+
+    if (!settings_parseFile(g_configfile))
+        error_quit("Cannot read settings file: %s", g_configfile);
+    g_useDisplaylists = settings_getBoolSetting("useDisplaylists");
+
+    if (!kernel_init())
+        error_quit("Cannot initialise the Game Kernel.");
+
+    // The video task comes first: its start makes the GL context that every loader needs.
+    videoTask = task_new(TASK_VIDEO);
+    if (!kernel_addTask(videoTask.get(), PRIORITY_VIDEO))
+        error_quit("Cannot open the game window.");
+
+    inputTask = task_new(TASK_INPUT);
+    kernel_addTask(inputTask.get(), PRIORITY_INPUT);
+
+    // The timer starts last, so its start time follows all loading.
+    timerTask = task_new(TASK_TIMER);
+    kernel_addTask(timerTask.get(), PRIORITY_TIMER);
+
+    kernel_run();
+    kernel_quit();
+    return 0;
+}

@@ -1,0 +1,26 @@
+// settings.h -- the settings file: key=value words read once at start, looked up on demand.
+// Records live until the process ends. There are no defaults: a missing key is reported
+// and reads as an empty string, 0 or false.
+#pragma once
+
+#include <cstdint>
+
+// Longest word the file may hold; a longer word is reported and skipped whole.
+constexpr int settings_maxWord = 127;
+
+// Reads every word of the file at path; false (with a message) when it cannot be opened.
+bool settings_parseFile(const char *path);
+
+// The value of key, copied into one shared 128-byte buffer that every getter call overwrites;
+// "" (a constant, not the buffer) with a message when the key is missing.
+const char *settings_getCharSetting(const char *key);
+
+// true when the value begins with "true", false when it begins with "false";
+// anything else is reported and reads as false.
+bool settings_getBoolSetting(const char *key);
+
+// The value read as strtol with base 0 does, saturated to 32 bits; no digits read as 0.
+int32_t settings_getIntSetting(const char *key);
+
+// Forgets every setting; for tests that parse several files in one process.
+void settings_clear();

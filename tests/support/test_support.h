@@ -1,0 +1,32 @@
+// test_support.h -- helpers shared by the tests: a real window under Xvfb, temporary files,
+// the shared test data folder, and reading pixels back.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Opens the video task's window at the given size (settings written to a temporary
+// config file first). Returns false when no window could be made.
+bool test_startVideo(int width, int height, bool useDisplaylists = true);
+// Stops the video task and SDL.
+void test_stopVideo();
+
+// A fresh empty directory under the system's temporary folder; removed by the caller if wanted.
+std::string test_tempDir();
+// Writes bytes to a file; true on success.
+bool test_writeFile(const std::string &path, const std::string &bytes);
+std::string test_readFile(const std::string &path);
+
+// ../shared/testdata as seen from the build (TRELVIK_TESTDATA), or "" when absent.
+std::string test_dataDir();
+// The run directory of the build (TRELVIK_RUN_DIR), or "".
+std::string test_runDir();
+
+// One RGB pixel of the back buffer, x from the left and y from the top of the window.
+struct Rgb {
+    int r, g, b;
+};
+Rgb test_readPixel(int x, int y);
+// Writes the back buffer as a PNG file named after the test under the screenshots folder.
+void test_saveScreenshot(const std::string &name);
