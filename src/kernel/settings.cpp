@@ -97,6 +97,12 @@ bool settings_parseFile(const char *path)
     std::string word;
     while (readWord(file.get(), path, word))
         acceptWord(word);
+    // A file that opens but cannot be read (a directory, an I/O error) counts as not opened:
+    // going on with part of the settings would hide the problem.
+    if (std::ferror(file.get())) {
+        error("Failed to open settings file: %s", path);
+        return false;
+    }
     return true;
 }
 

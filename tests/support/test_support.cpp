@@ -63,6 +63,8 @@ std::string test_readFile(const std::string &path)
 std::string test_dataDir()
 {
     const char *dir = std::getenv("TRELVIK_TESTDATA");
+    if (dir == nullptr)
+        dir = TRELVIK_TESTDATA_DEFAULT;
     if (dir == nullptr || !fs::is_directory(dir))
         return "";
     return dir;
@@ -71,7 +73,7 @@ std::string test_dataDir()
 std::string test_runDir()
 {
     const char *dir = std::getenv("TRELVIK_RUN_DIR");
-    return dir == nullptr ? "" : dir;
+    return dir == nullptr ? TRELVIK_RUN_DIR_DEFAULT : dir;
 }
 
 Rgb test_readPixel(int x, int y)

@@ -1,0 +1,89 @@
+# Shared helpers of the end-to-end tests: a private run directory, the program started in it,
+# its window found, keys sent from outside, screenshots taken. Sourced by each *_test.sh.
+# Arguments of every test: <run directory of the build> <screenshot folder>.
+set -u
+BUILD_RUN_DIR=$1
+SHOT_DIR=$2
+mkdir -p "$SHOT_DIR"
+WORK=$(mktemp -d)
+APP_PID=""
+WID=""
+failures=0
+checks=0
+
+cleanup() {
+    [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+check() { # check "what" command...
+    checks=$((checks + 1))
+    if "${@:2}"; then
+        echo "ok: $1"
+    else
+        echo "FAILED: $1"
+        failures=$((failures + 1))
+    fi
+}
+
+finish() {
+    echo "$((checks - failures)) passed, $failures failed"
+    [ "$failures" -eq 0 ]
+    exit $?
+}
+
+# A run directory of our own: the build's data and programs, and a config.ini given as text.
+make_run_dir() { # make_run_dir "config text"
+    mkdir -p "$WORK/run"
+    ln -sfn "$BUILD_RUN_DIR/data" "$WORK/run/data"
+    [ $# -gt 0 ] && printf '%s\n' "$1" >"$WORK/run/config.ini"
+    return 0
+}
+
+default_config() {
+    printf 'useDisplaylists=true\nscreen_width=%s\nscreen_height=%s\nscreen_bpp=24\nfullscreen=false\n' "${1:-640}" "${2:-480}"
+}
+
+start_program() { # start_program trelvik|trelvik-solo ; stdout/stderr go to $WORK/out, $WORK/err
+    (cd "$WORK/run" && exec "$BUILD_RUN_DIR/$1" >"$WORK/out" 2>"$WORK/err") &
+    APP_PID=$!
+    WID=""
+    for _ in $(seq 1 200); do
+        # The caption is set once the window and its GL context are ready.
+        WID=$(xdotool search --onlyvisible --name "^Trelvik  Build" 2>/dev/null | head -n 1)
+        [ -n "$WID" ] && break
+        kill -0 "$APP_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    [ -n "$WID" ]
+}
+
+send_key() { # send_key keysym...
+    xdotool key --window "$WID" "$@" 2>/dev/null
+    return 0
+}
+
+# Waits up to $1 seconds for the program to end; sets EXIT_STATUS and ELAPSED (seconds).
+wait_exit() {
+    local limit=$1 start end
+    start=$(date +%s.%N)
+    EXIT_STATUS=""
+    for _ in $(seq 1 $((limit * 100))); do
+        if ! kill -0 "$APP_PID" 2>/dev/null; then
+            wait "$APP_PID"
+            EXIT_STATUS=$?
+            break
+        fi
+        sleep 0.01
+    done
+    end=$(date +%s.%N)
+    ELAPSED=$(echo "$end - $start" | bc)
+    [ -n "$EXIT_STATUS" ] && APP_PID=""
+    [ -n "$EXIT_STATUS" ]
+}
+
+screenshot() { # screenshot name
+    # import falls back to asking for a mouse click when the window is gone: never let it wait.
+    xwininfo -id "$WID" >/dev/null 2>&1 && timeout 20 import -window "$WID" "$SHOT_DIR/$1.png" 2>/dev/null
+}
