@@ -51,14 +51,6 @@ TEST(CameraTest, MoveWhileLookingUpStaysLevelAndStepsShorter)
     expectNear(cam->view.get(), 0, 10, -10.7071068f);
 }
 
-TEST(CameraTest, UpdateShiftsXAndZOfBothPoints)
-{
-    CameraPtr cam(camera_new(1, 2, 3, 4, 5, 6, 0, 1, 0));
-    camera_update(cam.get(), 0.5f, -1, 4);
-    expectNear(cam->position.get(), 3, 2, -1);
-    expectNear(cam->view.get(), 6, 5, 2);
-}
-
 TEST(CameraTest, RotateTurnsTheViewAboutTheAxisKeepingTheEye)
 {
     const float quarter = std::numbers::pi_v<float> / 2;

@@ -52,24 +52,19 @@ TEST(VectorTest, CrossIntoAnOperandStillGivesTheTrueProduct)
     expectVector(d, -3, 6, -3);
 }
 
-TEST(VectorTest, MagnitudeAndNormalize)
+TEST(VectorTest, NormalizeScalesToUnitLengthAndLeavesZeroAlone)
 {
     vector3d v{3, 4, 0};
     EXPECT_FLOAT_EQ(vector3d_magnitude(&v), 5.0f);
     vector3d_normalize(&v);
     expectVector(v, 0.6f, 0.8f, 0.0f);
     EXPECT_FLOAT_EQ(vector3d_magnitude(&v), 1.0f);
-}
 
-TEST(VectorTest, NormalizingTheZeroVectorLeavesItZeroSilently)
-{
-    vector3d v{0, 0, 0};
+    vector3d zero{0, 0, 0}; // stays zero, silently
     testing::internal::CaptureStderr();
-    vector3d_normalize(&v);
+    vector3d_normalize(&zero);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(v.x, 0.0f);
-    EXPECT_EQ(v.y, 0.0f);
-    EXPECT_EQ(v.z, 0.0f);
+    expectVector(zero, 0, 0, 0);
 }
 
 TEST(VectorTest, Get3fHandsOutOneBufferThatTheNextCallOverwrites)
