@@ -158,9 +158,10 @@ TEST_F(FontTest, TextLongerThanTheBufferIsCutAt1023Bytes)
 
 TEST_F(FontTest, NullFormatOrFontPrintsNothingAndTouchesNothing)
 {
-    const char *noFormat = nullptr;
+    // Called through a pointer: the compiler's format check would reject a null format.
+    void (*const print)(const Font *, int, int, unsigned char, const char *, ...) = font_print;
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-    font_print(font, 40, 30, 0, noFormat);
+    print(font, 40, 30, 0, nullptr);
     font_print(nullptr, 40, 30, 0, "A");
     GLint polygonMode[2] = {0, 0};
     glGetIntegerv(GL_POLYGON_MODE, polygonMode);
