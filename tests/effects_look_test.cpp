@@ -182,10 +182,10 @@ protected:
     void TearDown() override
     {
         fs::current_path(home);
-        for (const ParticleSystem *system : particle_systems())
-            particle_freeSys(const_cast<ParticleSystem *>(system));
-        for (const Explosion *explosion : explosion_list())
-            explosion_free(const_cast<Explosion *>(explosion));
+        for (ParticleSystem *system : particle_systems())
+            particle_freeSys(system);
+        for (Explosion *explosion : explosion_list())
+            explosion_free(explosion);
         font_free(font);
         test_stopVideo();
         fs::remove_all(dir);

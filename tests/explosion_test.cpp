@@ -22,8 +22,8 @@ protected:
     }
     void TearDown() override
     {
-        for (const Explosion *explosion : explosion_list())
-            explosion_free(const_cast<Explosion *>(explosion));
+        for (Explosion *explosion : explosion_list())
+            explosion_free(explosion);
         test_stopVideo();
     }
 };
@@ -91,9 +91,9 @@ TEST_F(ExplosionTest, GrowingKindKeepsGoingAtSixtyAndEndsAboveIt)
 
 TEST_F(ExplosionTest, RetiringExplosionLeavesTheWalkGoingOn)
 {
-    const Explosion *older = explosion_new(0, 0, 0, 1);
+    Explosion *older = explosion_new(0, 0, 0, 1);
     Explosion *ending = explosion_new(0, 0, 0, 2);
-    const Explosion *newer = explosion_new(0, 0, 0, 0);
+    Explosion *newer = explosion_new(0, 0, 0, 0);
     ending->alpha = 0.05f;
     g_frameInterval = 0.1f;
     explosion_drawAll();

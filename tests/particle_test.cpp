@@ -23,8 +23,8 @@ protected:
     }
     void TearDown() override
     {
-        for (const ParticleSystem *system : particle_systems())
-            particle_freeSys(const_cast<ParticleSystem *>(system));
+        for (ParticleSystem *system : particle_systems())
+            particle_freeSys(system);
         test_stopVideo();
     }
 };
@@ -75,9 +75,9 @@ TEST_F(ParticleTest, PlainSystemsAreYellowAndFall)
 
 TEST_F(ParticleTest, SystemsRunNewestFirst)
 {
-    const ParticleSystem *a = particle_newSys(0, 0, 0, 1, true);
-    const ParticleSystem *b = particle_newSys(0, 0, 0, 1, true);
-    const ParticleSystem *c = particle_newSys(0, 0, 0, 1, true);
+    ParticleSystem *a = particle_newSys(0, 0, 0, 1, true);
+    ParticleSystem *b = particle_newSys(0, 0, 0, 1, true);
+    ParticleSystem *c = particle_newSys(0, 0, 0, 1, true);
     EXPECT_EQ(particle_systems(), (std::vector{c, b, a}));
 }
 
@@ -144,7 +144,7 @@ TEST_F(ParticleTest, RetiringBurstLeavesTheWalkGoingOn)
     ParticleSystem *newer = particle_newSys(0, 0, 0, 1, true);
     g_frameInterval = 0.1f;
     particle_drawAll();
-    EXPECT_EQ(particle_systems(), (std::vector<const ParticleSystem *>{newer, older}));
+    EXPECT_EQ(particle_systems(), (std::vector{newer, older}));
     EXPECT_LT(older->particles[0].life, 1.0f) << "the system after the retired one was advanced";
     EXPECT_LT(newer->particles[0].life, 1.0f);
 }
@@ -174,9 +174,9 @@ TEST_F(ParticleTest, FreeingAnUnlistedSystemAgainDoesNoHarm)
 {
     ParticleSystem *emitter = particle_newSys(0, 0, 0, 3, true);
     ParticleSystem *burst = particle_newSys(0, 0, 0, 0, false);
-    const ParticleSystem *other = particle_newSys(0, 0, 0, 3, true);
+    ParticleSystem *other = particle_newSys(0, 0, 0, 3, true);
     particle_freeSys(emitter);
-    EXPECT_EQ(particle_systems(), (std::vector{other, static_cast<const ParticleSystem *>(burst)}));
+    EXPECT_EQ(particle_systems(), (std::vector{other, burst}));
     particle_freeSys(emitter);
     particle_freeSys(nullptr);
     particle_drawAll(); // the burst retires itself

@@ -106,9 +106,9 @@ void explosion_drawAll()
     glDepthMask(GL_TRUE);
 }
 
-std::vector<const Explosion *> explosion_list()
+std::vector<Explosion *> explosion_list()
 {
-    std::vector<const Explosion *> explosions;
+    std::vector<Explosion *> explosions;
     for (const auto &explosion : explosionlist)
         explosions.push_back(explosion.get());
     return explosions;

@@ -29,4 +29,4 @@ void explosion_free(Explosion *explosion);
 void explosion_drawAll();
 
 // The listed explosions, newest first (for tests).
-std::vector<const Explosion *> explosion_list();
+std::vector<Explosion *> explosion_list();

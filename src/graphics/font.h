@@ -5,6 +5,8 @@
 
 #include <string>
 
+constexpr int font_maxText = 1024; // bytes of formatted text, its terminator included
+
 struct Font {
     std::string name;      // the image file the font was made from
     unsigned int base = 0; // first of 256 consecutive display lists, one per glyph cell
@@ -24,6 +26,5 @@ void font_free(Font *font);
 // top-left corner, in the current colour. set 0 maps bytes 32-159 to cells 0-127, any other
 // set to cells 128-255. Text is cut at font_maxText - 1 bytes. Leaves the modelview matrix at
 // the pen's end and the polygon mode filled; restores the rest of the GL state it touches.
-constexpr int font_maxText = 1024;
 void font_print(const Font *font, int x, int y, unsigned char set, const char *format, ...)
     __attribute__((format(printf, 5, 6)));

@@ -172,9 +172,9 @@ void particle_drawSquare(float x, float y, float z, float s)
     glEnd();
 }
 
-std::vector<const ParticleSystem *> particle_systems()
+std::vector<ParticleSystem *> particle_systems()
 {
-    std::vector<const ParticleSystem *> systems;
+    std::vector<ParticleSystem *> systems;
     for (const auto &system : particlesyslist)
         systems.push_back(system.get());
     return systems;

@@ -56,4 +56,4 @@ void particle_endSprites(const SpriteState &saved);
 void particle_drawSquare(float x, float y, float z, float s);
 
 // The listed systems, newest first (for tests).
-std::vector<const ParticleSystem *> particle_systems();
+std::vector<ParticleSystem *> particle_systems();
