@@ -2,6 +2,8 @@
 #include "kernel/main.h"
 
 #include "game/task_test.h"
+#include "graphics/explosion.h"
+#include "graphics/particle.h"
 #include "kernel/common.h"
 #include "kernel/kernel.h"
 #include "kernel/settings.h"
@@ -52,8 +54,15 @@ int main_run()
     if (!kernel_addTask(videoTask.get(), PRIORITY_VIDEO))
         error_quit("Cannot open the game window.");
 
+    particle_init();
+    explosion_init();
+
     inputTask = task_new(TASK_INPUT);
     kernel_addTask(inputTask.get(), PRIORITY_INPUT);
+
+    // Without a sound device the game runs silent.
+    audioTask = task_new(TASK_AUDIO);
+    kernel_addTask(audioTask.get(), PRIORITY_AUDIO);
 
     // The timer starts last, so its start time follows all loading.
     timerTask = task_new(TASK_TIMER);

@@ -1,6 +1,7 @@
 // task.cpp -- builds the task record of each kind.
 #include "kernel/task.h"
 
+#include "tasks/task_audio.h"
 #include "tasks/task_input.h"
 #include "tasks/task_timer.h"
 #include "tasks/task_video.h"
@@ -25,8 +26,11 @@ TaskPtr task_new(unsigned kind)
     case TASK_VIDEO:
         *task = {false, task_video_start, task_video_stop, task_video_suspend, task_video_resume, task_video_tick};
         break;
+    case TASK_AUDIO:
+        *task = {true, task_audio_start, task_audio_stop, task_audio_suspend, task_audio_resume, task_audio_tick};
+        break;
     default:
-        break; // audio, logo and game tasks join as they are built
+        break; // logo and game tasks join as they are built
     }
     return task;
 }

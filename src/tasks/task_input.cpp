@@ -4,6 +4,7 @@
 
 #include "kernel/common.h"
 #include "kernel/kernel.h"
+#include "tasks/task_audio.h"
 #include "tasks/task_video.h"
 
 namespace {
@@ -20,6 +21,8 @@ struct CommandKey {
 // Keys that act once, on their key-down event, on the system as a whole.
 const CommandKey commandKeys[] = {
     {SDLK_f, task_video_toggleFullscreen},
+    {SDLK_m, [] { task_audio_resume(); }},
+    {SDLK_n, task_audio_suspend},
     {SDLK_F2, task_video_toggleShowFPS},
     {SDLK_F3, task_video_toggleDrawWireframe},
     {SDLK_F4, task_video_switchTextureRendering},

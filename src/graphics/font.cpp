@@ -1,0 +1,140 @@
+// font.cpp -- the font list. Each font keeps its 256 display lists until font_free; the image
+// stays in the texture cache for the rest of the run.
+#include "graphics/font.h"
+
+#include "graphics/texture.h"
+
+#include <GL/gl.h>
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <list>
+#include <memory>
+
+namespace {
+
+constexpr int glyph_count = 256;
+constexpr double glyph_size = 16;
+constexpr double glyph_advance = 12;
+constexpr float cell_size = 1.0f / 16.0f;
+
+// Newest first, like every module list.
+std::list<std::unique_ptr<Font>> fontlist;
+
+void compileGlyph(unsigned int list, int glyph)
+{
+    const float left = static_cast<float>(glyph % 16) / 16.0f;
+    const float right = left + cell_size;
+    const float row = static_cast<float>(glyph / 16) / 16.0f;
+    // The cells are read from the image bottom row up; 0.001 keeps the top edge inside its cell.
+    const float top = 1.0f - row - 0.001f;
+    const float bottom = 1.0f - row - cell_size;
+
+    glNewList(list, GL_COMPILE);
+    glBegin(GL_QUADS);
+    glTexCoord2f(left, bottom);
+    glVertex2d(0, glyph_size);
+    glTexCoord2f(right, bottom);
+    glVertex2d(glyph_size, glyph_size);
+    glTexCoord2f(right, top);
+    glVertex2d(glyph_size, 0);
+    glTexCoord2f(left, top);
+    glVertex2d(0, 0);
+    glEnd();
+    glTranslated(glyph_advance, 0, 0);
+    glEndList();
+}
+
+} // namespace
+
+Font *font_new(const char *name)
+{
+    auto font = std::make_unique<Font>();
+    font->name = name ? name : ""; // a null name ends the program in texture_get
+    font->base = glGenLists(glyph_count);
+    font->texture = texture_get(name);
+
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(font->texture));
+    for (int glyph = 0; glyph < glyph_count; ++glyph)
+        compileGlyph(font->base + glyph, glyph);
+
+    fontlist.push_front(std::move(font));
+    return fontlist.front().get();
+}
+
+void font_free(Font *font)
+{
+    const auto entry = std::find_if(fontlist.begin(), fontlist.end(),
+                                    [font](const std::unique_ptr<Font> &listed) { return listed.get() == font; });
+    if (entry == fontlist.end())
+        return;
+    glDeleteLists(font->base, glyph_count);
+    fontlist.erase(entry);
+}
+
+void font_print(const Font *font, int x, int y, unsigned char set, const char *format, ...)
+{
+    if (font == nullptr || format == nullptr)
+        return;
+    char text[font_maxText];
+    va_list args;
+    va_start(args, format);
+    const int formatted = std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    if (formatted < 0)
+        return;
+    const int length = std::min(formatted, font_maxText - 1);
+
+    // Text is filled even in wireframe mode; the frame sets the polygon mode again itself.
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+
+    const GLboolean texturing = glIsEnabled(GL_TEXTURE_2D);
+    const GLboolean depthTest = glIsEnabled(GL_DEPTH_TEST);
+    const GLboolean lighting = glIsEnabled(GL_LIGHTING);
+    const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+    GLint matrixMode = GL_MODELVIEW;
+    glGetIntegerv(GL_MATRIX_MODE, &matrixMode);
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+
+    if (depthTest)
+        glDisable(GL_DEPTH_TEST);
+    if (!texturing)
+        glEnable(GL_TEXTURE_2D);
+    if (!scissor)
+        glEnable(GL_SCISSOR_TEST);
+    if (lighting)
+        glDisable(GL_LIGHTING);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+
+    // One unit per pixel, the origin at the top-left corner, y growing downwards.
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0, viewport[2], viewport[3], 0, -1, 1);
+
+    glMatrixMode(GL_MODELVIEW);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(font->texture));
+    glLoadIdentity();
+    glTranslated(x, y, 0);
+    glListBase(set == 0 ? font->base - 32 : font->base - 32 + 128);
+    glScalef(font->scaleX, font->scaleY, 1);
+    glCallLists(length, GL_UNSIGNED_BYTE, text);
+
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glDisable(GL_BLEND);
+
+    if (depthTest)
+        glEnable(GL_DEPTH_TEST);
+    if (!texturing)
+        glDisable(GL_TEXTURE_2D);
+    if (!scissor)
+        glDisable(GL_SCISSOR_TEST);
+    if (lighting)
+        glEnable(GL_LIGHTING);
+    glMatrixMode(static_cast<GLenum>(matrixMode));
+}

@@ -1,0 +1,295 @@
+// texture.cpp -- the texture cache. Entries are never removed and the textures are never deleted
+// while the program runs; they go with the GL context at exit.
+#include "graphics/texture.h"
+
+#include "kernel/common.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+#include <GL/glu.h>
+#include <SDL.h>
+#include <SDL_image.h>
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+struct TextureEntry {
+    std::string name;
+    int texture;
+};
+
+// Searched newest first; names are unique, so the order only mirrors the list the game keeps.
+std::vector<TextureEntry> texturelist;
+int decodes = 0;
+
+// Larger than any GL implementation takes at level 0; also keeps the converted buffer bounded.
+constexpr int texture_maxSide = 16384;
+// Rounds of glGenTextures tried before giving up on finding three consecutive names.
+constexpr int texture_maxNameRounds = 64;
+
+struct SurfaceDeleter {
+    void operator()(SDL_Surface *surface) const { SDL_FreeSurface(surface); }
+};
+using SurfacePtr = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
+
+// The pixel value at byte p of a surface with bytesPerPixel bytes per pixel, as SDL reads it.
+uint32_t readPixel(const unsigned char *p, int bytesPerPixel)
+{
+    switch (bytesPerPixel) {
+    case 1:
+        return p[0];
+    case 2: {
+        uint16_t value;
+        std::memcpy(&value, p, 2);
+        return value;
+    }
+    case 3:
+        if constexpr (std::endian::native == std::endian::little)
+            return p[0] | (p[1] << 8) | (static_cast<uint32_t>(p[2]) << 16);
+        else
+            return (static_cast<uint32_t>(p[0]) << 16) | (p[1] << 8) | p[2];
+    default: {
+        uint32_t value;
+        std::memcpy(&value, p, 4);
+        return value;
+    }
+    }
+}
+
+// A channel of a pixel value scaled to 0..255; a channel without a mask reads as `absent`.
+unsigned char channel(uint32_t pixel, uint32_t mask, unsigned char absent)
+{
+    if (mask == 0)
+        return absent;
+    const int shift = std::countr_zero(mask);
+    const uint32_t max = mask >> shift;
+    const uint32_t value = (pixel & mask) >> shift;
+    return static_cast<unsigned char>((static_cast<uint64_t>(value) * 255 + max / 2) / max);
+}
+
+// Which byte of a pixel holds a channel whose mask is exactly one whole byte; -1 otherwise.
+int byteOf(uint32_t mask, int bytesPerPixel)
+{
+    for (int byte = 0; byte < bytesPerPixel; ++byte) {
+        const int shift = std::endian::native == std::endian::little ? 8 * byte : 8 * (bytesPerPixel - 1 - byte);
+        if (mask == (0xFFu << shift))
+            return byte;
+    }
+    return -1;
+}
+
+TextureImage emptyImage(int width, int height, int components, bool bgr)
+{
+    TextureImage image;
+    image.width = width;
+    image.height = height;
+    image.components = components;
+    image.bgr = bgr;
+    image.rowBytes = (width * components + 3) & ~3;
+    image.pixels.assign(static_cast<size_t>(image.rowBytes) * height, 0);
+    return image;
+}
+
+// Texture names that are free now are not promised to be consecutive, but a name handed out
+// stays taken until deleted. So every name generated while searching is held, the first run
+// n, n + 1, n + 2 among the held names is kept and the rest are given back. Implementations that
+// count upwards (Mesa does) finish in the first round.
+bool reserveConsecutiveNames(GLuint &first)
+{
+    std::vector<GLuint> held;
+    for (int round = 0; round < texture_maxNameRounds; ++round) {
+        GLuint names[3] = {0, 0, 0};
+        glGenTextures(3, names);
+        for (const GLuint name : names)
+            if (name != 0)
+                held.push_back(name);
+        std::sort(held.begin(), held.end());
+        held.erase(std::unique(held.begin(), held.end()), held.end());
+        for (size_t i = 0; i + 2 < held.size(); ++i) {
+            if (held[i + 1] == held[i] + 1 && held[i + 2] == held[i] + 2) {
+                first = held[i];
+                held.erase(held.begin() + static_cast<std::ptrdiff_t>(i), held.begin() + static_cast<std::ptrdiff_t>(i) + 3);
+                if (!held.empty())
+                    glDeleteTextures(static_cast<GLsizei>(held.size()), held.data());
+                return true;
+            }
+        }
+    }
+    if (!held.empty())
+        glDeleteTextures(static_cast<GLsizei>(held.size()), held.data());
+    return false;
+}
+
+void setFilters(GLint mag, GLint min)
+{
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, mag);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, min);
+}
+
+int texture_load(const char *name)
+{
+    ++decodes;
+    const SurfacePtr surface(IMG_Load(name));
+    if (!surface) {
+        error("Texture loading. Failed to load File \"%s\": %s", name, SDL_GetError());
+        return -1;
+    }
+    std::string why;
+    std::optional<TextureImage> image;
+    if (SDL_LockSurface(surface.get()) == 0) {
+        image = texture_convertSurface(*surface, why);
+        SDL_UnlockSurface(surface.get());
+    } else {
+        why = SDL_GetError();
+    }
+    if (!image) {
+        error("Texture loading. Failed to load File \"%s\": %s", name, why.c_str());
+        return -1;
+    }
+    GLuint first = 0;
+    if (!reserveConsecutiveNames(first)) {
+        error("Texture loading. Failed to load File \"%s\": %s", name, "no three consecutive texture names free");
+        return -1;
+    }
+
+    const GLenum format = image->components == 4 ? (image->bgr ? GL_BGRA_EXT : GL_RGBA)
+                                                 : (image->bgr ? GL_BGR_EXT : GL_RGB);
+    // Rows are padded to OpenGL's default unpack alignment of 4, so no pixel-store state changes.
+    glBindTexture(GL_TEXTURE_2D, first);
+    setFilters(GL_NEAREST, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, image->components, image->width, image->height, 0, format, GL_UNSIGNED_BYTE,
+                 image->pixels.data());
+    glBindTexture(GL_TEXTURE_2D, first + 1);
+    setFilters(GL_LINEAR, GL_LINEAR);
+    glTexImage2D(GL_TEXTURE_2D, 0, image->components, image->width, image->height, 0, format, GL_UNSIGNED_BYTE,
+                 image->pixels.data());
+    // The mipmapped variant never carries alpha.
+    glBindTexture(GL_TEXTURE_2D, first + 2);
+    setFilters(GL_LINEAR, GL_LINEAR_MIPMAP_NEAREST);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, 3, image->width, image->height, format, GL_UNSIGNED_BYTE, image->pixels.data());
+    return static_cast<int>(first);
+}
+
+} // namespace
+
+int texture_get(const char *name)
+{
+    if (name == nullptr)
+        error_quit("Texture loading. No name given.");
+    for (auto entry = texturelist.rbegin(); entry != texturelist.rend(); ++entry)
+        if (entry->name == name)
+            return entry->texture;
+    const int texture = texture_load(name);
+    texturelist.push_back({name, texture});
+    return texture;
+}
+
+std::optional<TextureImage> texture_convertSurface(const SDL_Surface &surface, std::string &why)
+{
+    const SDL_PixelFormat *format = surface.format;
+    if (format == nullptr || surface.pixels == nullptr) {
+        why = "image has no pixels";
+        return std::nullopt;
+    }
+    const int width = surface.w, height = surface.h, bytesPerPixel = format->BytesPerPixel;
+    if (width <= 0 || height <= 0 || width > texture_maxSide || height > texture_maxSide) {
+        why = "image size out of range";
+        return std::nullopt;
+    }
+    if (bytesPerPixel < 1 || bytesPerPixel > 4 || surface.pitch < width * bytesPerPixel) {
+        why = "unsupported pixel format";
+        return std::nullopt;
+    }
+    const auto *source = static_cast<const unsigned char *>(surface.pixels);
+    const auto sourceRow = [&](int y) { return source + static_cast<size_t>(y) * surface.pitch; };
+    const bool keyed = (surface.flags & SDL_SRCCOLORKEY) != 0;
+
+    // Palettised and greyscale images: the loader gives one index byte per pixel and the palette.
+    if (bytesPerPixel == 1 && format->palette != nullptr) {
+        const SDL_Palette &palette = *format->palette;
+        TextureImage image = emptyImage(width, height, keyed ? 4 : 3, false);
+        for (int y = 0; y < height; ++y) {
+            unsigned char *out = &image.pixels[static_cast<size_t>(y) * image.rowBytes];
+            for (int x = 0; x < width; ++x, out += image.components) {
+                const unsigned index = sourceRow(y)[x];
+                // An index past the palette has no colour; it shows black.
+                if (palette.colors != nullptr && static_cast<int>(index) < palette.ncolors) {
+                    out[0] = palette.colors[index].r;
+                    out[1] = palette.colors[index].g;
+                    out[2] = palette.colors[index].b;
+                }
+                if (keyed)
+                    out[3] = index == format->colorkey ? 0 : 255;
+            }
+        }
+        return image;
+    }
+
+    // Grey with a transparent grey level: the loader stores a grey byte and an alpha byte per
+    // pixel, while the masks it reports are those of three 8-bit colour channels.
+    if (bytesPerPixel == 2 && format->Rmask == 0xFF && format->Gmask == 0xFF00 && format->Amask == 0 &&
+        (format->Bmask & 0xFFFF0000u) != 0) {
+        TextureImage image = emptyImage(width, height, 4, false);
+        for (int y = 0; y < height; ++y) {
+            unsigned char *out = &image.pixels[static_cast<size_t>(y) * image.rowBytes];
+            for (int x = 0; x < width; ++x, out += 4) {
+                const unsigned char *in = sourceRow(y) + 2 * x;
+                out[0] = out[1] = out[2] = in[0];
+                out[3] = in[1];
+            }
+        }
+        return image;
+    }
+
+    const uint64_t pixelBits = 8u * static_cast<unsigned>(bytesPerPixel);
+    const uint32_t valueMask = pixelBits >= 32 ? 0xFFFFFFFFu : static_cast<uint32_t>((1ull << pixelBits) - 1);
+    if (((format->Rmask | format->Gmask | format->Bmask | format->Amask) & ~valueMask) != 0 ||
+        (format->Rmask | format->Gmask | format->Bmask) == 0) {
+        why = "unsupported pixel format";
+        return std::nullopt;
+    }
+
+    // 24- and 32-bit images whose channels are whole bytes go up as they are, in their own order.
+    if ((bytesPerPixel == 3 || (bytesPerPixel == 4 && format->Amask != 0)) && !keyed) {
+        const int r = byteOf(format->Rmask, bytesPerPixel), g = byteOf(format->Gmask, bytesPerPixel),
+                  b = byteOf(format->Bmask, bytesPerPixel);
+        const int a = bytesPerPixel == 4 ? byteOf(format->Amask, bytesPerPixel) : 3;
+        const bool rgb = r == 0 && g == 1 && b == 2 && a == 3, bgr = b == 0 && g == 1 && r == 2 && a == 3;
+        if (rgb || bgr) {
+            TextureImage image = emptyImage(width, height, bytesPerPixel, bgr);
+            for (int y = 0; y < height; ++y)
+                std::memcpy(&image.pixels[static_cast<size_t>(y) * image.rowBytes], sourceRow(y),
+                            static_cast<size_t>(width) * bytesPerPixel);
+            return image;
+        }
+    }
+
+    // Everything else (16-bit, padded 32-bit, other channel orders, colour keys) pixel by pixel.
+    const bool alpha = keyed || format->Amask != 0;
+    TextureImage image = emptyImage(width, height, alpha ? 4 : 3, false);
+    for (int y = 0; y < height; ++y) {
+        unsigned char *out = &image.pixels[static_cast<size_t>(y) * image.rowBytes];
+        for (int x = 0; x < width; ++x, out += image.components) {
+            const uint32_t pixel = readPixel(sourceRow(y) + static_cast<size_t>(x) * bytesPerPixel, bytesPerPixel);
+            out[0] = channel(pixel, format->Rmask, 0);
+            out[1] = channel(pixel, format->Gmask, 0);
+            out[2] = channel(pixel, format->Bmask, 0);
+            if (alpha) {
+                out[3] = channel(pixel, format->Amask, 255);
+                if (keyed && (pixel & valueMask) == (format->colorkey & valueMask))
+                    out[3] = 0;
+            }
+        }
+    }
+    return image;
+}
+
+int texture_decodeCount()
+{
+    return decodes;
+}
