@@ -1,6 +1,14 @@
-// task_test.h -- the game module: the game state that every other module reads, the game task,
-// the level reader and the two sounds the collision pass plays.
+// task_test.h -- the game module: the game state that other modules read and write directly,
+// the game task, a new game, and the two sounds the collision pass plays.
 #pragma once
+
+#include "graphics/camera.h"
+#include "graphics/shield.h"
+
+#include <cstdint>
+#include <string>
+
+struct actor;
 
 enum GameState : int {
     GAMESTATE_READY = 0,
@@ -11,3 +19,46 @@ enum GameState : int {
 };
 
 extern int gamestate;
+extern int g_score;
+extern int g_lifes;            // one pool for both ships
+extern int g_level;
+extern std::string g_level_name;
+extern actor *g_player;        // owned by the actor list
+extern ShieldPtr g_player_shield;
+#ifndef TRELVIK_SOLO
+extern actor *g_player2;
+extern ShieldPtr g_player2_shield;
+#endif
+extern int g_rocket_count;     // shared by both ships
+extern bool g_invincible;
+extern int g_boss_energy;      // shared by every boss
+extern camera *g_camera;       // made once by the game task's start, lives until exit
+extern float camera_max;       // x at which the camera stops scrolling
+extern int bulletInterval;     // least milliseconds between two bullets of one ship
+extern uint32_t lastBullet;
+#ifndef TRELVIK_SOLO
+extern uint32_t lastBullet2;
+#endif
+extern uint32_t lastRocket;    // shared by both ships
+
+// Playing field relative to the camera, and the game's speeds.
+constexpr float scr_l_x = -110.0f;
+constexpr float scr_r_x = 110.0f;
+constexpr float scr_t_y = 80.0f;
+constexpr float scr_b_y = -80.0f;
+constexpr float g_camera_speed = 50.0f;
+constexpr float player_speed = 150.0f;
+constexpr float player_tilt = 20.0f;
+constexpr int rocketInterval = 500;
+
+int task_test_start();
+void task_test_stop();
+void task_test_suspend();
+int task_test_resume();
+void task_test_tick();
+
+// A new game: state reset, actors cleared, players placed, the level read again.
+void task_test_restart();
+
+void task_test_playExplosion();
+void task_test_playBonusSound();
