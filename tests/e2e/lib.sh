@@ -67,7 +67,7 @@ send_key() { # send_key keysym...
 # Waits up to $1 seconds for the program to end; sets EXIT_STATUS and ELAPSED (seconds).
 wait_exit() {
     local limit=$1 start end
-    start=$(date +%s.%N)
+    start=$(date +%s%N)
     EXIT_STATUS=""
     for _ in $(seq 1 $((limit * 100))); do
         if ! kill -0 "$APP_PID" 2>/dev/null; then
@@ -77,8 +77,8 @@ wait_exit() {
         fi
         sleep 0.01
     done
-    end=$(date +%s.%N)
-    ELAPSED=$(echo "$end - $start" | bc)
+    end=$(date +%s%N)
+    ELAPSED=$(awk -v ns=$((end - start)) 'BEGIN { printf "%.2f", ns / 1e9 }')
     [ -n "$EXIT_STATUS" ] && APP_PID=""
     [ -n "$EXIT_STATUS" ]
 }

@@ -11,9 +11,9 @@ for program in trelvik trelvik-solo; do
     check "$program window caption is the banner" bash -c "xprop -id $WID WM_NAME | grep -qF '\"$banner\"'"
     screenshot "startup-$program"
     send_key Escape
-    check "$program ends within a second of Escape" wait_exit 1
+    check "$program ends after Escape" wait_exit 10
+    check "$program ends within a second of Escape (took ${ELAPSED:-?}s)" awk -v t="${ELAPSED:-99}" 'BEGIN { exit !(t < 1.0) }'
     check "$program exits with status 0" [ "${EXIT_STATUS:-x}" = 0 ]
-    echo "  ($program ended ${ELAPSED}s after Escape)"
     check "$program prints the banner as its first line" [ "$(head -n 1 "$WORK/out")" = "$banner" ]
 
     rm -f "$WORK/run/config.ini"
