@@ -3,11 +3,11 @@
 // mode is bound, damaged indices are drawn around, and the real test models load and draw.
 #include "graphics/model.h"
 
+#include "graphics/model_parse.h"
 #include "graphics/texture.h"
 #include "kernel/main.h"
 #include "ms3d_writer.h"
 #include "support/test_support.h"
-#include "tasks/task_video.h"
 
 #include <GL/gl.h>
 #include <dlfcn.h>
@@ -322,6 +322,23 @@ TEST_F(ModelTest, ANullModelDrawsThePlaceholderOnBothPaths)
     EXPECT_TRUE(sameColour(test_readPixel(64, 64), 255, 255, 255));
     EXPECT_TRUE(sameColour(test_readPixel(4, 4), 0, 0, 0));
     EXPECT_EQ(drawFrame(nullptr, false, 2), listed);
+    glEnable(GL_TEXTURE_2D);
+}
+
+TEST_F(ModelTest, AModelWithoutDisplayListsIsDrawnImmediatelyOnTheListPath)
+{
+    model m;
+    addQuad(m, -0.5f, 0.5f, 0.5f, -0.5f);
+    m.groups = {model_group{0, "quad", {0, 1}, 255}};
+    const std::string bytes = ms3d_write(m);
+    const auto parsed = model_parseMS3D(reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size());
+    ASSERT_TRUE(parsed);
+    ASSERT_EQ(parsed->displayList, 0u);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_FOG);
+    glDisable(GL_TEXTURE_2D);
+    drawFrame(parsed.get(), true, 1);
+    EXPECT_TRUE(sameColour(test_readPixel(64, 64), 255, 255, 255));
     glEnable(GL_TEXTURE_2D);
 }
 
