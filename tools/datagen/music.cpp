@@ -89,8 +89,8 @@ void kick(Stereo &bus, float beat, float velocity)
         const float t = static_cast<float>(i) / audio_rate;
         phase += (44.0f + 120.0f * std::exp(-t * 32.0f)) / audio_rate;
         float v = osc_sine(phase) * std::exp(-t * 7.5f);
-        v += (t < 0.003f ? 0.6f * (1 - t / 0.003f) : 0.0f); // the beater's click
-        v = std::tanh(v * 1.6f) * velocity * 0.9f;
+        v += 0.6f * std::sin(audio_pi * std::min(1.0f, t / 0.004f)); // the beater's click, rounded
+        v = std::tanh(v * 1.6f) * velocity * 0.9f * std::min(1.0f, t / 0.001f);
         audio_add(bus, start + i, v, v, true);
     }
 }
@@ -106,7 +106,7 @@ void snare(Stereo &bus, float beat, float velocity, uint64_t seed)
         phase += (185.0f + 40.0f * std::exp(-t * 40.0f)) / audio_rate;
         const float tone = osc_sine(phase) * std::exp(-t * 22.0f) * 0.6f;
         const float noise = svf_process(band, audio_noise(rng), 2200.0f, 0.6f).band * std::exp(-t * 13.0f) * 1.3f;
-        const float v = (tone + noise) * velocity * 0.75f;
+        const float v = (tone + noise) * velocity * 0.75f * std::min(1.0f, t / 0.001f);
         audio_add(bus, start + i, v * 0.95f, v, true);
     }
 }
@@ -120,7 +120,7 @@ void hat(Stereo &bus, float beat, float velocity, bool open, uint64_t seed)
     for (size_t i = 0; i < static_cast<size_t>(length * audio_rate); ++i) {
         const float t = static_cast<float>(i) / audio_rate;
         const float n = audio_noise(rng);
-        const float v = (n - previous) * 0.5f * std::exp(-t * decay) * velocity * 0.35f;
+        const float v = (n - previous) * 0.5f * std::exp(-t * decay) * velocity * 0.35f * std::min(1.0f, t / 0.0008f);
         previous = n;
         audio_add(bus, start + i, v * pan(0.65f, false), v * pan(0.65f, true), true);
     }
