@@ -398,6 +398,6 @@ bool music_write(const std::string &path)
         out.right[i] = std::tanh(r * 0.9f);
     }
     // Loud enough to carry, quiet enough that the effects (played at a quarter volume) cut through.
-    audio_normalize(out, 0.5f);
+    audio_normalize(out, 0.34f);
     return audio_writeWav(out, path);
 }
