@@ -48,7 +48,7 @@ Image particle()
 Image fireball()
 {
     return radial(128, [](float r, float angle, float dx, float dy, float &bright, float &alpha) {
-        const float n = noise_fbm(dx * 3.0f + 8, dy * 3.0f + 8, 5, 0, 2002);
+        const float n = image_fbm(dx * 3.0f + 8, dy * 3.0f + 8, 5, 0, 2002);
         const float lobes = 0.12f * std::sin(angle * 5.0f + 1.3f) + 0.08f * std::sin(angle * 9.0f);
         const float edge = 0.78f + lobes + (n - 0.5f) * 0.35f;
         const float body = smoothstep(edge, edge - 0.35f, r);

@@ -23,7 +23,7 @@ Image hullSkin(int size, uint32_t seed, float base, float seam)
     Rng rng = rng_new(seed);
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
-            const float n = noise_fbm(x / 16.0f, y / 16.0f, 4, size / 16, seed);
+            const float n = image_fbm(x / 16.0f, y / 16.0f, 4, size / 16, seed);
             image_at(img, x, y) = grey(base + (n - 0.5f) * 0.10f);
         }
     const int grid = 16, cells = size / grid;
@@ -126,7 +126,7 @@ Image facade(uint32_t seed, int width, int height, int cols, int rows, float lit
     Rng rng = rng_new(seed);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            image_at(img, x, y) = grey(0.22f + 0.05f * noise_fbm(x / 8.0f, y / 8.0f, 3, width / 8, seed));
+            image_at(img, x, y) = grey(0.22f + 0.05f * image_fbm(x / 8.0f, y / 8.0f, 3, width / 8, seed));
     const int cw = width / cols, ch = height / rows;
     for (int r = 0; r < rows; ++r) {
         image_fillRect(img, 0, r * ch, width, r * ch + 2, grey(0.34f)); // the floor band
@@ -156,7 +156,7 @@ Image rocketSkin()
     for (int y = 0; y < 64; ++y)
         for (int x = 0; x < 64; ++x) {
             Rgba &p = image_at(img, x, y);
-            const float shade = 0.93f + 0.07f * noise_value(x / 8.0f, y / 8.0f, 8, 77);
+            const float shade = 0.93f + 0.07f * image_noise(x / 8.0f, y / 8.0f, 8, 77);
             p = grey(shade);
             if ((x >= 40 && x < 44) || (x >= 48 && x < 50))
                 p = grey(0.15f); // bands behind the warhead
@@ -196,7 +196,7 @@ Image logoSkin()
         for (int x = 0; x < 128; ++x) {
             const float v = static_cast<float>(y) / 127.0f;
             const float band = 0.65f + 0.35f * std::exp(-std::pow((v - 0.35f) / 0.12f, 2.0f)) - 0.25f * v;
-            const float brush = 0.05f * (noise_value(x / 32.0f, y * 1.0f, 4, 919) - 0.5f);
+            const float brush = 0.05f * (image_noise(x / 32.0f, y * 1.0f, 4, 919) - 0.5f);
             image_at(img, x, y) = grey(band + brush);
         }
     return img;
@@ -211,11 +211,11 @@ Image skyPicture()
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
             const float v = static_cast<float>(y) / (size - 1); // 0 zenith, 1 horizon
-            Rgba c = rgba_mix(violet(0.07f, 0.03f), violet(0.45f, 0.28f), smoothstep(0.2f, 0.75f, v));
-            c = rgba_mix(c, violet(1.0f, 0.9f), smoothstep(0.6f, 1.0f, v));
-            const float cloud = noise_fbm(x / 64.0f, y / 24.0f, 5, size / 64, 4242);
+            Rgba c = image_mixColour(violet(0.07f, 0.03f), violet(0.45f, 0.28f), smoothstep(0.2f, 0.75f, v));
+            c = image_mixColour(c, violet(1.0f, 0.9f), smoothstep(0.6f, 1.0f, v));
+            const float cloud = image_fbm(x / 64.0f, y / 24.0f, 5, size / 64, 4242);
             const float amount = smoothstep(0.52f, 0.78f, cloud) * smoothstep(0.25f, 0.6f, v) * 0.7f;
-            c = rgba_mix(c, violet(0.95f, 0.88f), amount);
+            c = image_mixColour(c, violet(0.95f, 0.88f), amount);
             const float star = rng_hash(x, y, 99);
             if (v < 0.4f && star > 0.9975f)
                 c = grey(0.6f + 0.4f * (1 - v / 0.4f));
@@ -233,7 +233,7 @@ Image groundPicture()
     Rng rng = rng_new(777);
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
-            const float n = noise_fbm(x / 32.0f, y / 32.0f, 5, size / 32, 31);
+            const float n = image_fbm(x / 32.0f, y / 32.0f, 5, size / 32, 31);
             image_at(img, x, y) = violet(0.16f + 0.10f * n, 0.19f + 0.12f * n);
         }
     for (int i = 0; i < size; i += 32) {
