@@ -1,5 +1,5 @@
-// actor_collide.cpp -- the collision pass: every ordered pair of listed actors, newest first,
-// with the game's rules for shots, enemies, the boss, the ships and power-ups.
+// actor_collide.cpp -- the collision pass: ordered pairs of listed actors, newest first, with the
+// game's rules for shots, enemies, the boss, the ships and power-ups.
 #include "game/actor.h"
 
 #include "game/actor_list.h"
