@@ -1,0 +1,160 @@
+// model.cpp -- the model cache and drawing. One entry per file name ever asked for, never
+// removed; models, their display lists and textures live until exit.
+#include "graphics/model.h"
+
+#include "graphics/model_parse.h"
+#include "graphics/texture.h"
+#include "kernel/common.h"
+#include "kernel/main.h"
+
+#include <GL/gl.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+struct ModelEntry {
+    std::string name;
+    std::unique_ptr<model> loaded; // null: the file failed to load
+};
+
+// Searched newest first; names are unique, so the order only mirrors the list the game keeps.
+std::vector<ModelEntry> modellist;
+
+struct FileCloser {
+    void operator()(std::FILE *file) const { std::fclose(file); }
+};
+
+// The whole file, or false when it cannot be opened.
+bool readFile(const char *name, std::vector<unsigned char> &bytes)
+{
+    const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(name, "rb"));
+    if (!file)
+        return false;
+    unsigned char chunk[65536];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    return true;
+}
+
+std::unique_ptr<model> model_loadMS3D(const char *name)
+{
+    std::vector<unsigned char> bytes;
+    if (!readFile(name, bytes)) {
+        error("Model_loading: Failed to open file: %s", name);
+        return nullptr;
+    }
+    // A file cut short anywhere is as unusable as one with a wrong identifier.
+    std::unique_ptr<model> m = model_parseMS3D(bytes.data(), bytes.size());
+    if (!m) {
+        error("Model_loading: %s is not a valid ms3d file.", name);
+        return nullptr;
+    }
+    // Names are used as stored, relative to the working directory; a missing image is reported
+    // by the texture cache and leaves the handle -1.
+    for (model_material &mat : m->materials) {
+        mat.texture = mat.textureName.empty() ? 0 : texture_get(mat.textureName.c_str());
+        mat.alphamap = mat.alphamapName.empty() ? 0 : texture_get(mat.alphamapName.c_str());
+    }
+    // Built whatever the display-list setting says, so it can be switched at run time.
+    m->displayList = glGenLists(3);
+    if (m->displayList != 0) {
+        for (int mode = 0; mode < 3; ++mode) {
+            glNewList(m->displayList + mode, GL_COMPILE);
+            model_drawImmediate(m.get(), mode);
+            glEndList();
+        }
+    }
+    return m;
+}
+
+// Anything but 0, 1 or 2 would reach into another model's display lists.
+int validMode(int mode)
+{
+    return mode < 0 ? 0 : mode > 2 ? 2 : mode;
+}
+
+void drawPlaceholder()
+{
+    glBegin(GL_TRIANGLES);
+    glVertex3f(0, 1, 0);
+    glVertex3f(-1, -1, 0);
+    glVertex3f(1, -1, 0);
+    glEnd();
+}
+
+} // namespace
+
+const model *model_get(const char *name)
+{
+    if (name == nullptr)
+        error_quit("Model loading. No name given.");
+    for (auto entry = modellist.rbegin(); entry != modellist.rend(); ++entry)
+        if (entry->name == name)
+            return entry->loaded.get();
+    modellist.push_back({name, model_loadMS3D(name)});
+    return modellist.back().loaded.get();
+}
+
+void model_render(const model *m, int mode)
+{
+    if (g_useDisplaylists)
+        model_drawDisplaylist(m, mode);
+    else
+        model_drawImmediate(m, mode);
+}
+
+void model_drawDisplaylist(const model *m, int mode)
+{
+    if (m == nullptr) {
+        drawPlaceholder();
+        return;
+    }
+    glCallList(m->displayList + validMode(mode));
+}
+
+void model_drawImmediate(const model *m, int mode)
+{
+    if (m == nullptr) {
+        drawPlaceholder();
+        return;
+    }
+    mode = validMode(mode);
+    const size_t numVertices = m->vertices.size(), numTriangles = m->triangles.size();
+    for (const model_group &group : m->groups) {
+        // A group without a material (-1, stored as 255) or with one past the array keeps the
+        // material and texture of whatever was drawn before.
+        if (group.materialIndex < m->materials.size()) {
+            const model_material &mat = m->materials[group.materialIndex];
+            glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, mat.ambient);
+            glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, mat.diffuse);
+            glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, mat.specular);
+            glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, mat.emissive);
+            glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, mat.shininess);
+            // An image that failed to load binds no texture at all, in every mode, rather than
+            // whichever texture happens to own the name -1 + mode.
+            if (mat.texture > 0)
+                glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(mat.texture + mode));
+            else if (mat.texture < 0)
+                glBindTexture(GL_TEXTURE_2D, 0);
+        }
+        glBegin(GL_TRIANGLES);
+        for (const uint16_t index : group.triangleIndices) {
+            // A triangle that is not in the file, or that names a vertex that is not, is left out.
+            if (index >= numTriangles)
+                continue;
+            const model_triangle &tri = m->triangles[index];
+            if (tri.vertexIndices[0] >= numVertices || tri.vertexIndices[1] >= numVertices ||
+                tri.vertexIndices[2] >= numVertices)
+                continue;
+            for (int j = 0; j < 3; ++j) {
+                glNormal3fv(tri.normals[j]);
+                glTexCoord2f(tri.s[j], tri.t[j]);
+                glVertex3fv(m->vertices[tri.vertexIndices[j]].position);
+            }
+        }
+        glEnd();
+    }
+}
