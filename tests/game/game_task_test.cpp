@@ -233,6 +233,7 @@ TEST_F(GameTask, AShipFlyingIntoTheEdgeStopsThereAndFiresFromInside)
 TEST_F(GameTask, AHeldFireKeyFiresWhenStrictlyMoreThanTheIntervalHasPassed)
 {
     play();
+    g_frameInterval = 0; // shots stay where they were fired, so they can be counted
     lastBullet = 0;
     now = 1000;
     hold({bullet_key});
@@ -496,5 +497,50 @@ TEST_F(GameTask, TheSecondShipsDownKeyAlsoTogglesFullScreen)
     EXPECT_TRUE(refused || toggled);
 }
 #endif
+
+} // namespace
+
+namespace {
+
+using namespace scene;
+
+// A ship whose model file is missing is a point: it is kept on the field by its position, its
+// shield has no size, and its shots start where it stands.
+class ShipWithoutModel : public GameScene {
+protected:
+    void SetUp() override
+    {
+        GameScene::SetUp();
+        if (HasFatalFailure())
+            return;
+        std::filesystem::remove(dir + "/data/Player.ms3d");
+        ::testing::internal::CaptureStderr();
+        const model *cached = model_get("data/Player.ms3d");
+        ::testing::internal::GetCapturedStderr();
+        if (cached != nullptr)
+            GTEST_SKIP() << "the model cache holds the ship from an earlier test of the process; run under ctest";
+    }
+};
+
+TEST_F(ShipWithoutModel, IsKeptOnTheFieldAndFiresFromWhereItStands)
+{
+    ASSERT_EQ(task_test_start(), 1);
+    ASSERT_EQ(g_player->model, nullptr);
+    EXPECT_FLOAT_EQ(g_player_shield->size, 0);
+    gamestate = GAMESTATE_BOSS;
+    g_frameInterval = 0;
+    actor_setPosition(g_player, 500, -500, -100);
+    now = 10000;
+    g_rocket_count = 1;
+    hold({bullet_key, rocket_key});
+    task_test_tick();
+    EXPECT_FLOAT_EQ(g_player->position->x, 110);
+    EXPECT_FLOAT_EQ(g_player->position->y, -80);
+    const std::vector<actor *> shots = actorsOfKind(ACTOR_SHOT);
+    ASSERT_EQ(shots.size(), 1u);
+    EXPECT_FLOAT_EQ(shots[0]->position->x, 110);
+    ASSERT_EQ(actorsOfKind(ACTOR_ROCKET_UP).size(), 1u);
+    EXPECT_FLOAT_EQ(actorsOfKind(ACTOR_ROCKET_UP)[0]->position->y, -80);
+}
 
 } // namespace
