@@ -10,7 +10,7 @@ for program in trelvik trelvik-solo; do
     status=$?
     check "$program without its level exits with status 2" [ $status = 2 ]
     check "$program without its level says why" \
-        [ "$(cat "$WORK/err")" = "$(printf 'Error: Failed to open level file: data/level1.map\nQuitting!')" ]
+        [ "$(errors)" = "$(printf 'Error: Failed to open level file: data/level1.map\nQuitting!')" ]
 done
 
 finish
