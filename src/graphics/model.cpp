@@ -112,6 +112,12 @@ void model_drawDisplaylist(const model *m, int mode)
         drawPlaceholder();
         return;
     }
+    // A model whose lists could not be made is drawn immediately rather than through lists
+    // 0 to 2, which may belong to another model.
+    if (m->displayList == 0) {
+        model_drawImmediate(m, mode);
+        return;
+    }
     glCallList(m->displayList + validMode(mode));
 }
 
