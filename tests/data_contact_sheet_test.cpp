@@ -14,7 +14,10 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <dlfcn.h>
 #include <filesystem>
+#include <link.h>
 #include <map>
 #include <sstream>
 #include <string>
@@ -337,8 +340,71 @@ void scene_draw(int px, int py, int w, int h, float cx, const std::vector<Actor>
 struct Cell {
     std::string model;
     float scale;
-    int x, y;
+    int x, y, w, h;
 };
+
+const std::vector<std::pair<std::string, float>> galleryModels = {
+    {"Player.ms3d", 1.2f},     {"HeavyFighter.ms3d", 1.3f},  {"Enemy5.ms3d", 1.5f},  {"Enemy4UV.ms3d", 0.45f},
+    {"Enemy3UV.ms3d", 2.3f},   {"Building1.ms3d", 1.0f},     {"Building2UV.ms3d", 1.0f}, {"Shot.ms3d", 3.0f},
+    {"RocketUV.ms3d", 1.5f},   {"EShot.ms3d", 3.0f},         {"EShot2.ms3d", 3.0f},  {"PowerUpFUV.ms3d", 1.4f},
+    {"PowerUpRUV.ms3d", 1.4f}, {"test.ms3d", 1.5f}};
+
+// Every model in a grid of cells, each seen by the game's camera from as far as fits it.
+std::vector<Cell> gallery_draw(int x0, int y0, int w, int h, int columns)
+{
+    std::vector<Cell> cells;
+    for (size_t i = 0; i < galleryModels.size(); ++i) {
+        const Cell cell{galleryModels[i].first, galleryModels[i].second,
+                        x0 + static_cast<int>(i % static_cast<size_t>(columns)) * (w + 1),
+                        y0 + static_cast<int>(i / static_cast<size_t>(columns)) * (h + 2), w, h};
+        cells.push_back(cell);
+        panel_begin(cell.x, cell.y, w, h, 0.12f, 0.12f, 0.16f);
+        const Model &m = model_load(cell.model);
+        const float lx = (m.max[0] - m.min[0]) * cell.scale, ly = (m.max[1] - m.min[1]) * cell.scale;
+        const float aspect = static_cast<float>(w) / static_cast<float>(h);
+        const float distance = std::max(1.3f * lx / (2 * 0.4142f * aspect), 1.35f * ly / (2 * 0.4142f)) + 10;
+        glEnable(GL_TEXTURE_2D);
+        actor_draw({cell.model, 0, 0, -distance, cell.scale, 0});
+        text_print(4, h - 18, 1, 1, 0.6f, cell.model.substr(0, cell.model.size() - 5));
+    }
+    return cells;
+}
+
+// The back buffer, top row first.
+std::vector<unsigned char> sheet_read()
+{
+    std::vector<unsigned char> pixels(static_cast<size_t>(sheetWidth) * sheetHeight * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, sheetWidth, sheetHeight, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    std::vector<unsigned char> topFirst(pixels.size());
+    for (int row = 0; row < sheetHeight; ++row)
+        std::copy_n(&pixels[static_cast<size_t>(sheetHeight - 1 - row) * sheetWidth * 3], sheetWidth * 3,
+                    &topFirst[static_cast<size_t>(row) * sheetWidth * 3]);
+    return topFirst;
+}
+
+void sheet_write(const std::vector<unsigned char> &pixels, const std::string &name)
+{
+    std::filesystem::create_directories("screenshots");
+    const std::string path = "screenshots/" + name + ".png";
+    EXPECT_NE(stbi_write_png(path.c_str(), sheetWidth, sheetHeight, 3, pixels.data(), sheetWidth * 3), 0);
+    std::printf("written: %s\n", std::filesystem::absolute(path).c_str());
+}
+
+// Keeps the OpenGL driver loaded when the window closes. Unloaded, the driver's own
+// bookkeeping would be reported as leaks from a library that can no longer be named, past
+// the suppressions for the system's graphics libraries.
+void keepGraphicsDriverLoaded()
+{
+    dl_iterate_phdr(
+        [](dl_phdr_info *info, size_t, void *) {
+            if (info->dlpi_name != nullptr && std::strstr(info->dlpi_name, "_dri.so") != nullptr)
+                dlopen(info->dlpi_name, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
+            return 0;
+        },
+        nullptr);
+}
 
 float luminance(const unsigned char *p) { return (0.3f * p[0] + 0.59f * p[1] + 0.11f * p[2]) / 255.0f; }
 
@@ -350,6 +416,7 @@ TEST(DataContactSheet, EveryModelComesOutLitInTheGameLight)
     if (runDir.empty() || !std::filesystem::exists(runDir + "/data/level1.map"))
         GTEST_SKIP() << "no generated data in the run directory (build the trelvik-data target first)";
     ASSERT_TRUE(test_startVideo(sheetWidth, sheetHeight));
+    keepGraphicsDriverLoaded();
     textureCache.clear();
     modelCache.clear();
 
@@ -388,25 +455,7 @@ TEST(DataContactSheet, EveryModelComesOutLitInTheGameLight)
                {"SCORE:    98000", "LEVEL:  1", "METROPOLIS", "LIFES:  2", "Rockets:  1", "BOSS: 1840"}, true);
 
     // The gallery: every model at its game scale, the camera pulled back to fit it.
-    const std::vector<std::pair<std::string, float>> gallery = {
-        {"Player.ms3d", 1.2f},      {"HeavyFighter.ms3d", 1.3f}, {"Enemy5.ms3d", 1.5f},    {"Enemy4UV.ms3d", 0.45f},
-        {"Enemy3UV.ms3d", 2.3f},    {"Building1.ms3d", 1.0f},    {"Building2UV.ms3d", 1.0f}, {"Shot.ms3d", 3.0f},
-        {"RocketUV.ms3d", 1.5f},    {"EShot.ms3d", 3.0f},        {"EShot2.ms3d", 3.0f},    {"PowerUpFUV.ms3d", 1.4f},
-        {"PowerUpRUV.ms3d", 1.4f},  {"test.ms3d", 1.5f}};
-    std::vector<Cell> cells;
-    for (size_t i = 0; i < gallery.size(); ++i) {
-        const Cell cell{gallery[i].first, gallery[i].second, 804 + static_cast<int>(i % 3) * 159,
-                        static_cast<int>(i / 3) * 120};
-        cells.push_back(cell);
-        panel_begin(cell.x, cell.y, 158, 118, 0.12f, 0.12f, 0.16f);
-        const Model &m = model_load(cell.model);
-        const float lx = (m.max[0] - m.min[0]) * cell.scale, ly = (m.max[1] - m.min[1]) * cell.scale;
-        const float distance = std::max(1.3f * lx / (2 * 0.4142f * 158 / 118), 1.35f * ly / (2 * 0.4142f)) + 10;
-        glEnable(GL_TEXTURE_2D);
-        actor_draw({cell.model, 0, 0, -distance, cell.scale, 0});
-        std::string label = cell.model.substr(0, cell.model.size() - 5);
-        text_print(4, 100, 1, 1, 0.6f, label);
-    }
+    gallery_draw(804, 0, 158, 118, 3);
 
     // The font as the game prints it, both sets, and the effect sprites as they are tinted.
     panel_begin(564, 604, 716, 420, 0, 0, 0);
@@ -439,27 +488,24 @@ TEST(DataContactSheet, EveryModelComesOutLitInTheGameLight)
                     1, sprites[i].additive);
     glEnable(GL_DEPTH_TEST);
 
-    std::vector<unsigned char> pixels(static_cast<size_t>(sheetWidth) * sheetHeight * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, sheetWidth, sheetHeight, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-    std::vector<unsigned char> topFirst(pixels.size());
-    for (int row = 0; row < sheetHeight; ++row)
-        std::copy_n(&pixels[static_cast<size_t>(sheetHeight - 1 - row) * sheetWidth * 3], sheetWidth * 3,
-                    &topFirst[static_cast<size_t>(row) * sheetWidth * 3]);
-    std::filesystem::create_directories("screenshots");
-    EXPECT_NE(stbi_write_png("screenshots/data_contact_sheet.png", sheetWidth, sheetHeight, 3, topFirst.data(),
-                             sheetWidth * 3),
-              0);
-    std::printf("contact sheet: %s\n", std::filesystem::absolute("screenshots/data_contact_sheet.png").c_str());
+
+    sheet_write(sheet_read(), "data_contact_sheet");
+
+    // The models up close, for a good look at each; the checks below read this sheet.
+    glViewport(0, 0, sheetWidth, sheetHeight);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    const std::vector<Cell> cells = gallery_draw(0, 0, 319, 252, 4);
+    const std::vector<unsigned char> topFirst = sheet_read();
+    sheet_write(topFirst, "data_models_closeup");
 
     // Each gallery cell: the model covers a fair share of it, and its pixels are neither
     // black nor white on average.
     for (const Cell &cell : cells) {
         int covered = 0;
         float sum = 0;
-        for (int y = cell.y; y < cell.y + 96; ++y)
-            for (int x = cell.x; x < cell.x + 158; ++x) {
+        for (int y = cell.y; y < cell.y + cell.h - 24; ++y)
+            for (int x = cell.x; x < cell.x + cell.w; ++x) {
                 const unsigned char *p = &topFirst[(static_cast<size_t>(y) * sheetWidth + x) * 3];
                 const bool background = std::abs(p[0] - 31) <= 2 && std::abs(p[1] - 31) <= 2 && std::abs(p[2] - 41) <= 2;
                 if (!background) {
@@ -467,10 +513,10 @@ TEST(DataContactSheet, EveryModelComesOutLitInTheGameLight)
                     sum += luminance(p);
                 }
             }
-        const float share = covered / (158.0f * 96.0f);
+        const float share = static_cast<float>(covered) / static_cast<float>(cell.w * (cell.h - 24));
         const float mean = covered > 0 ? sum / static_cast<float>(covered) : 0;
         std::printf("%-18s covers %4.1f%% of its cell, mean brightness %.2f\n", cell.model.c_str(), share * 100, mean);
-        EXPECT_GT(share, 0.03f) << cell.model;
+        EXPECT_GT(share, 0.015f) << cell.model;
         EXPECT_GT(mean, 0.15f) << cell.model << " comes out dark";
         EXPECT_LT(mean, 0.9f) << cell.model << " comes out blown out";
     }

@@ -71,7 +71,7 @@ bool audio_writeWav(const Stereo &buffer, const std::string &path)
     return ok;
 }
 
-SvfOut svf_process(Svf &s, float in, float cutoffHz, float q)
+AudioFilterOut audio_filter(AudioFilter &s, float in, float cutoffHz, float q)
 {
     const float fc = std::clamp(cutoffHz, 10.0f, audio_rate * 0.45f);
     const float g = std::tan(audio_pi * fc / audio_rate);
@@ -103,9 +103,9 @@ float blep(float t, float dt)
 
 } // namespace
 
-float osc_saw(float phase, float dt) { return 2.0f * phase - 1.0f - blep(phase, dt); }
+float audio_saw(float phase, float dt) { return 2.0f * phase - 1.0f - blep(phase, dt); }
 
-float osc_pulse(float phase, float dt, float width)
+float audio_pulse(float phase, float dt, float width)
 {
     float v = phase < width ? 1.0f : -1.0f;
     v += blep(phase, dt);

@@ -25,21 +25,21 @@ void audio_normalize(Stereo &buffer, float peak);
 bool audio_writeWav(const Stereo &buffer, const std::string &path);
 
 // The topology-preserving state-variable filter: stable at any cutoff below Nyquist.
-struct Svf {
+struct AudioFilter {
     float ic1 = 0, ic2 = 0;
 };
-struct SvfOut {
+struct AudioFilterOut {
     float low, band, high;
 };
-SvfOut svf_process(Svf &svf, float in, float cutoffHz, float q);
+AudioFilterOut audio_filter(AudioFilter &svf, float in, float cutoffHz, float q);
 
 // White noise in [-1, 1).
 inline float audio_noise(Rng &rng) { return rng_uniform(rng) * 2.0f - 1.0f; }
 
 // Band-limited (polyBLEP) saw and pulse; phase in [0, 1), dt the phase step per sample.
-float osc_saw(float phase, float dt);
-float osc_pulse(float phase, float dt, float width);
-inline float osc_sine(float phase) { return std::sin(2.0f * audio_pi * phase); }
+float audio_saw(float phase, float dt);
+float audio_pulse(float phase, float dt, float width);
+inline float audio_sine(float phase) { return std::sin(2.0f * audio_pi * phase); }
 
 // Frequency of a MIDI note number (69 = A4 = 440 Hz).
 inline float audio_midiHz(float note) { return 440.0f * std::pow(2.0f, (note - 69.0f) / 12.0f); }

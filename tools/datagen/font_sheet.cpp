@@ -106,7 +106,7 @@ Image font_makeSheet(const std::vector<uint8_t> &ttf)
 
     for (int cell = 0; cell < 256; ++cell) {
         const int byte = (cell & 127) + 32;
-        const bool glowing = cell >= 128;
+        const bool outlined = cell >= 128;
         GlyphMask glyph;
         glyph.width = glyph.height = cellSize;
         glyph.coverage.assign(cellSize * cellSize, 0.0f);
@@ -117,20 +117,18 @@ Image font_makeSheet(const std::vector<uint8_t> &ttf)
                 const float c = glyph.coverage[static_cast<size_t>(y) * cellSize + x];
                 float alpha = std::pow(c, 0.8f);
                 // The plain style fades a little towards the baseline; the second style is
-                // the same glyph with a soft halo two pixels wide.
+                // outlined: a bright rim one pixel wide round a dim body.
                 float shade = 1.0f - 0.22f * clamp01((static_cast<float>(y) - 1.0f) / (baseline - 1.0f));
-                if (glowing) {
-                    float halo = 0;
-                    for (int dy = -2; dy <= 2; ++dy)
-                        for (int dx = -2; dx <= 2; ++dx) {
+                if (outlined) {
+                    float around = 0;
+                    for (int dy = -1; dy <= 1; ++dy)
+                        for (int dx = -1; dx <= 1; ++dx) {
                             const int qx = x + dx, qy = y + dy;
-                            if (qx < 0 || qy < 0 || qx >= cellSize || qy >= cellSize || dx * dx + dy * dy > 5)
-                                continue;
-                            const float w = 1.0f / (1.0f + static_cast<float>(dx * dx + dy * dy));
-                            halo = std::max(halo, glyph.coverage[static_cast<size_t>(qy) * cellSize + qx] * w);
+                            if (qx >= 0 && qy >= 0 && qx < cellSize && qy < cellSize)
+                                around = std::max(around, glyph.coverage[static_cast<size_t>(qy) * cellSize + qx]);
                         }
                     shade = 1.0f;
-                    alpha = std::max(alpha, 0.55f * halo);
+                    alpha = std::max(clamp01(around - c), 0.35f * c);
                 }
                 image_at(sheet, cx + x, cy + y) = alpha > 0 ? Rgba{shade, shade, shade, alpha} : Rgba{0, 0, 0, 0};
             }

@@ -22,6 +22,6 @@ struct GlyphMask {
 GlyphMask font_renderCentred(const std::vector<uint8_t> &ttf, int codepoint, float emPixels, int width, int height);
 
 // The 256 x 256 sheet of 16 x 16 cells: cells 0-127 bytes 32-159 in the plain style, cells
-// 128-255 the same bytes glowing. White glyphs, coverage in alpha, stored upside down as the
+// 128-255 the same bytes outlined. White glyphs, coverage in alpha, stored upside down as the
 // game's glyph quads read it.
 Image font_makeSheet(const std::vector<uint8_t> &ttf);

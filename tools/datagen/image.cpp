@@ -39,7 +39,7 @@ float smoothstep(float e0, float e1, float x)
     return t * t * (3 - 2 * t);
 }
 
-Rgba rgba_mix(Rgba a, Rgba b, float k)
+Rgba image_mixColour(Rgba a, Rgba b, float k)
 {
     return {a.r + (b.r - a.r) * k, a.g + (b.g - a.g) * k, a.b + (b.b - a.b) * k, a.a + (b.a - a.a) * k};
 }
@@ -75,7 +75,7 @@ void image_flipVertical(Image &image)
             std::swap(image_at(image, x, y), image_at(image, x, image.height - 1 - y));
 }
 
-float noise_value(float x, float y, int period, uint32_t seed)
+float image_noise(float x, float y, int period, uint32_t seed)
 {
     const int xi = static_cast<int>(std::floor(x)), yi = static_cast<int>(std::floor(y));
     const float fx = x - static_cast<float>(xi), fy = y - static_cast<float>(yi);
@@ -91,11 +91,11 @@ float noise_value(float x, float y, int period, uint32_t seed)
     return (a + (b - a) * sx) + ((c + (d - c) * sx) - (a + (b - a) * sx)) * sy;
 }
 
-float noise_fbm(float x, float y, int octaves, int period, uint32_t seed)
+float image_fbm(float x, float y, int octaves, int period, uint32_t seed)
 {
     float sum = 0, weight = 0, amp = 1;
     for (int o = 0; o < octaves; ++o) {
-        sum += amp * noise_value(x, y, period, seed + static_cast<uint32_t>(o) * 101u);
+        sum += amp * image_noise(x, y, period, seed + static_cast<uint32_t>(o) * 101u);
         weight += amp;
         amp *= 0.5f;
         x *= 2;

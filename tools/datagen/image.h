@@ -25,14 +25,14 @@ void image_blend(Image &image, int x, int y, Rgba colour, float k);
 void image_fillRect(Image &image, int x0, int y0, int x1, int y1, Rgba colour); // x1, y1 excluded
 void image_flipVertical(Image &image);
 // Mixes a and b: a at k = 0, b at k = 1.
-Rgba rgba_mix(Rgba a, Rgba b, float k);
+Rgba image_mixColour(Rgba a, Rgba b, float k);
 float clamp01(float v);
 float smoothstep(float e0, float e1, float x);
 
 // Value noise in [0, 1) that repeats every `period` lattice cells; fbm sums octaves of it
 // (each doubling the frequency and the period), normalised to [0, 1).
-float noise_value(float x, float y, int period, uint32_t seed);
-float noise_fbm(float x, float y, int octaves, int period, uint32_t seed);
+float image_noise(float x, float y, int period, uint32_t seed);
+float image_fbm(float x, float y, int octaves, int period, uint32_t seed);
 
 // The 8-bit pixels, 3 (RGB) or 4 (RGBA) channels, top row first.
 std::vector<uint8_t> image_bytes(const Image &image, int channels);

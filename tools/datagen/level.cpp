@@ -157,7 +157,7 @@ void city(Level &level)
     struct Row {
         float zNear, zFar, gapMin, gapMax, topMin, topMax; // roof height as a share of the half view
     };
-    const Row rows[2] = {{-300, -340, 50, 75, -0.5f, -0.12f}, {-150, -175, 60, 90, -0.78f, -0.45f}};
+    const Row rows[2] = {{-300, -340, 45, 70, -0.62f, -0.3f}, {-150, -175, 55, 85, -0.9f, -0.62f}};
     Rng rng = rng_new(8128);
     for (const Row &row : rows) {
         for (float x = -260 + rng_range(rng, 0, 40); x < cameraStop + 280; x += rng_range(rng, row.gapMin, row.gapMax)) {

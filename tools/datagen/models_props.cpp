@@ -42,8 +42,8 @@ std::vector<Vec2> rect(float hx, float hz) { return {{-hx, -hz}, {hx, -hz}, {hx,
 Mesh tower()
 {
     Mesh m;
-    const int facade = mesh_addMaterial(m, mesh_material("facade", rgb(1.0f, 0.88f, 0.62f), 0.6f, 0.45f, none, "data/tower.png"));
-    const int roof = mesh_addMaterial(m, mesh_material("roof", rgb(0.55f, 0.55f, 0.62f), 0.5f, 0.55f, none, "data/hull.png"));
+    const int facade = mesh_addMaterial(m, mesh_material("facade", rgb(1.0f, 0.9f, 0.72f), 0.6f, 0.4f, none, "data/tower.png"));
+    const int roof = mesh_addMaterial(m, mesh_material("roof", rgb(0.5f, 0.55f, 0.8f), 0.5f, 0.4f, none, "data/hull.png"));
     const int beacon = mesh_addMaterial(m, mesh_material("beacon", rgb(1.0f, 0.2f, 0.15f), 0.3f, 0.3f, rgb(1.0f, 0.15f, 0.1f), "data/glow.png"));
     mesh_beginGroup(m, "facade", facade);
     addBlock(m, chamferedSquare(11, 3), -75, 45, 1.0f / 22.0f, 51);
@@ -62,8 +62,8 @@ Mesh tower()
 Mesh officeBlock()
 {
     Mesh m;
-    const int facade = mesh_addMaterial(m, mesh_material("facade", rgb(0.9f, 0.9f, 0.72f), 0.6f, 0.45f, none, "data/windows.png"));
-    const int roof = mesh_addMaterial(m, mesh_material("roof", rgb(0.5f, 0.52f, 0.6f), 0.5f, 0.55f, none, "data/hull.png"));
+    const int facade = mesh_addMaterial(m, mesh_material("facade", rgb(0.92f, 0.92f, 0.85f), 0.6f, 0.4f, none, "data/windows.png"));
+    const int roof = mesh_addMaterial(m, mesh_material("roof", rgb(0.48f, 0.52f, 0.78f), 0.5f, 0.4f, none, "data/hull.png"));
     const int lamp = mesh_addMaterial(m, mesh_material("lamp", rgb(0.4f, 1.0f, 0.6f), 0.3f, 0.3f, rgb(0.3f, 0.9f, 0.5f), "data/glow.png"));
     mesh_beginGroup(m, "facade", facade);
     addBlock(m, rect(22, 15), -50, 50, 1.0f / 22.0f, 51);

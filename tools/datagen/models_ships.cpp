@@ -149,7 +149,7 @@ Mesh enemyFighter()
 Mesh enemyManta()
 {
     Mesh m;
-    const int skin = mesh_addMaterial(m, mesh_material("skin", rgb(0.75f, 0.58f, 1.0f), 0.5f, 0.55f, none, "data/enemy4.png"));
+    const int skin = mesh_addMaterial(m, mesh_material("skin", rgb(0.72f, 0.42f, 1.0f), 0.55f, 0.5f, none, "data/enemy4.png"));
     const int dark = mesh_addMaterial(m, mesh_material("dark", rgb(0.38f, 0.33f, 0.45f), 0.5f, 0.55f, none, "data/enemy4.png"));
     const int dome = mesh_addMaterial(m, mesh_material("dome", rgb(0.3f, 1.0f, 0.5f), 0.4f, 0.5f, rgb(0.15f, 0.6f, 0.25f), "data/glow.png"));
     const int lights = mesh_addMaterial(m, mesh_material("lights", rgb(1.0f, 0.3f, 0.9f), 0.3f, 0.2f, rgb(1.0f, 0.3f, 0.9f), "data/glow.png"));
@@ -183,7 +183,7 @@ Mesh enemyManta()
 Mesh boss()
 {
     Mesh m;
-    const int armour = mesh_addMaterial(m, mesh_material("armour", rgb(0.66f, 0.6f, 0.78f), 0.5f, 0.55f, none, "data/boss.png"));
+    const int armour = mesh_addMaterial(m, mesh_material("armour", rgb(0.62f, 0.68f, 0.8f), 0.55f, 0.55f, none, "data/boss.png"));
     const int dark = mesh_addMaterial(m, mesh_material("dark", rgb(0.34f, 0.31f, 0.4f), 0.5f, 0.55f, none, "data/boss.png"));
     const int red = mesh_addMaterial(m, mesh_material("red", rgb(1.0f, 0.25f, 0.2f), 0.5f, 0.55f, rgb(0.1f, 0, 0), "data/boss.png"));
     const int core = mesh_addMaterial(m, mesh_material("core", rgb(0.3f, 1.0f, 0.4f), 0.4f, 0.4f, rgb(0.3f, 0.95f, 0.4f), "data/glow.png"));

@@ -88,9 +88,9 @@ void kick(Stereo &bus, float beat, float velocity)
     for (size_t i = 0; i < static_cast<size_t>(0.35f * audio_rate); ++i) {
         const float t = static_cast<float>(i) / audio_rate;
         phase += (44.0f + 120.0f * std::exp(-t * 32.0f)) / audio_rate;
-        float v = osc_sine(phase) * std::exp(-t * 7.5f);
-        v += (t < 0.003f ? 0.6f * (1 - t / 0.003f) : 0.0f); // the beater's click
-        v = std::tanh(v * 1.6f) * velocity * 0.9f;
+        float v = audio_sine(phase) * std::exp(-t * 7.5f);
+        v += 0.6f * std::sin(audio_pi * std::min(1.0f, t / 0.004f)); // the beater's click, rounded
+        v = std::tanh(v * 1.6f) * velocity * 0.9f * std::min(1.0f, t / 0.001f);
         audio_add(bus, start + i, v, v, true);
     }
 }
@@ -99,14 +99,14 @@ void snare(Stereo &bus, float beat, float velocity, uint64_t seed)
 {
     const size_t start = frameOf(beat);
     Rng rng = rng_new(seed);
-    Svf band;
+    AudioFilter band;
     float phase = 0;
     for (size_t i = 0; i < static_cast<size_t>(0.28f * audio_rate); ++i) {
         const float t = static_cast<float>(i) / audio_rate;
         phase += (185.0f + 40.0f * std::exp(-t * 40.0f)) / audio_rate;
-        const float tone = osc_sine(phase) * std::exp(-t * 22.0f) * 0.6f;
-        const float noise = svf_process(band, audio_noise(rng), 2200.0f, 0.6f).band * std::exp(-t * 13.0f) * 1.3f;
-        const float v = (tone + noise) * velocity * 0.75f;
+        const float tone = audio_sine(phase) * std::exp(-t * 22.0f) * 0.6f;
+        const float noise = audio_filter(band, audio_noise(rng), 2200.0f, 0.6f).band * std::exp(-t * 13.0f) * 1.3f;
+        const float v = (tone + noise) * velocity * 0.75f * std::min(1.0f, t / 0.001f);
         audio_add(bus, start + i, v * 0.95f, v, true);
     }
 }
@@ -120,7 +120,7 @@ void hat(Stereo &bus, float beat, float velocity, bool open, uint64_t seed)
     for (size_t i = 0; i < static_cast<size_t>(length * audio_rate); ++i) {
         const float t = static_cast<float>(i) / audio_rate;
         const float n = audio_noise(rng);
-        const float v = (n - previous) * 0.5f * std::exp(-t * decay) * velocity * 0.35f;
+        const float v = (n - previous) * 0.5f * std::exp(-t * decay) * velocity * 0.35f * std::min(1.0f, t / 0.0008f);
         previous = n;
         audio_add(bus, start + i, v * pan(0.65f, false), v * pan(0.65f, true), true);
     }
@@ -148,7 +148,7 @@ void tom(Stereo &bus, float beat, float hz, float velocity)
     for (size_t i = 0; i < static_cast<size_t>(0.3f * audio_rate); ++i) {
         const float t = static_cast<float>(i) / audio_rate;
         phase += hz * (1.0f + 0.6f * std::exp(-t * 25.0f)) / audio_rate;
-        const float v = osc_sine(phase) * std::exp(-t * 9.0f) * velocity * 0.7f;
+        const float v = audio_sine(phase) * std::exp(-t * 9.0f) * velocity * 0.7f;
         audio_add(bus, start + i, v, v, true);
     }
 }
@@ -227,7 +227,7 @@ void bassVoice(Stereo &bus, float beat, float lengthBeats, float midi, float bri
     const size_t start = frameOf(beat);
     const float hz = audio_midiHz(midi), dt = hz / audio_rate;
     const float hold = lengthBeats * framesPerBeat / audio_rate;
-    Svf filter;
+    AudioFilter filter;
     float phase = 0, sub = 0;
     for (size_t i = 0; i < static_cast<size_t>((hold + 0.03f) * audio_rate); ++i) {
         const float t = static_cast<float>(i) / audio_rate;
@@ -235,8 +235,8 @@ void bassVoice(Stereo &bus, float beat, float lengthBeats, float midi, float bri
         phase -= std::floor(phase);
         sub += dt * 0.5f;
         sub -= std::floor(sub);
-        float v = osc_saw(phase, dt) * 0.7f + osc_pulse(sub, dt * 0.5f, 0.5f) * 0.45f;
-        v = svf_process(filter, v, (220.0f + 1700.0f * std::exp(-t * 14.0f)) * brightness, 1.3f).low;
+        float v = audio_saw(phase, dt) * 0.7f + audio_pulse(sub, dt * 0.5f, 0.5f) * 0.45f;
+        v = audio_filter(filter, v, (220.0f + 1700.0f * std::exp(-t * 14.0f)) * brightness, 1.3f).low;
         const float env = std::min(1.0f, t / 0.003f) * (t < hold ? 1.0f : std::max(0.0f, 1 - (t - hold) / 0.03f));
         v *= env * 0.55f;
         audio_add(bus, start + i, v, v, true);
@@ -248,7 +248,7 @@ void padVoice(Stereo &bus, float beat, float lengthBeats, float midi, float leve
     const size_t start = frameOf(beat);
     const float hold = lengthBeats * framesPerBeat / audio_rate;
     const float hzL = audio_midiHz(midi - 0.07f), hzR = audio_midiHz(midi + 0.07f);
-    Svf fl, fr;
+    AudioFilter fl, fr;
     float pl = spread, pr = 0.5f + spread;
     for (size_t i = 0; i < static_cast<size_t>((hold + 0.35f) * audio_rate); ++i) {
         const float t = static_cast<float>(i) / audio_rate;
@@ -258,8 +258,8 @@ void padVoice(Stereo &bus, float beat, float lengthBeats, float midi, float leve
         pr -= std::floor(pr);
         const float env = std::min(1.0f, t / 0.15f) * (t < hold ? 1.0f : std::max(0.0f, 1 - (t - hold) / 0.35f));
         const float cutoff = 900.0f + 500.0f * std::sin(t * 2.0f);
-        const float l = svf_process(fl, osc_saw(pl, hzL / audio_rate), cutoff, 0.8f).low;
-        const float r = svf_process(fr, osc_saw(pr, hzR / audio_rate), cutoff, 0.8f).low;
+        const float l = audio_filter(fl, audio_saw(pl, hzL / audio_rate), cutoff, 0.8f).low;
+        const float r = audio_filter(fr, audio_saw(pr, hzR / audio_rate), cutoff, 0.8f).low;
         audio_add(bus, start + i, l * env * level, r * env * level, true);
     }
 }
@@ -269,7 +269,7 @@ void leadVoice(Stereo &bus, const Note &note, float barBeat, float level)
     const float beat = barBeat + note.beat;
     const size_t start = frameOf(beat);
     const float hold = note.length * framesPerBeat / audio_rate * 0.92f;
-    Svf filter;
+    AudioFilter filter;
     float p1 = 0, p2 = 0.3f;
     for (size_t i = 0; i < static_cast<size_t>((hold + 0.09f) * audio_rate); ++i) {
         const float t = static_cast<float>(i) / audio_rate;
@@ -280,8 +280,8 @@ void leadVoice(Stereo &bus, const Note &note, float barBeat, float level)
         p1 -= std::floor(p1);
         p2 += dt2;
         p2 -= std::floor(p2);
-        float v = osc_pulse(p1, dt1, 0.32f) * 0.5f + osc_saw(p2, dt2) * 0.35f;
-        v = svf_process(filter, v, 1800.0f + 2400.0f * std::exp(-t * 8.0f), 1.1f).low;
+        float v = audio_pulse(p1, dt1, 0.32f) * 0.5f + audio_saw(p2, dt2) * 0.35f;
+        v = audio_filter(filter, v, 1800.0f + 2400.0f * std::exp(-t * 8.0f), 1.1f).low;
         const float env = std::min(1.0f, t / 0.006f) * (t < hold ? 0.85f + 0.15f * std::exp(-t * 6.0f)
                                                                   : std::max(0.0f, 1 - (t - hold) / 0.09f));
         v *= env * level;
@@ -293,13 +293,13 @@ void arpVoice(Stereo &bus, float beat, float midi, float level, float panning)
 {
     const size_t start = frameOf(beat);
     const float hz = audio_midiHz(midi), dt = hz / audio_rate;
-    Svf filter;
+    AudioFilter filter;
     float phase = 0;
     for (size_t i = 0; i < static_cast<size_t>(0.22f * audio_rate); ++i) {
         const float t = static_cast<float>(i) / audio_rate;
         phase += dt;
         phase -= std::floor(phase);
-        float v = svf_process(filter, osc_saw(phase, dt), 700.0f + 3800.0f * std::exp(-t * 28.0f), 1.6f).low;
+        float v = audio_filter(filter, audio_saw(phase, dt), 700.0f + 3800.0f * std::exp(-t * 28.0f), 1.6f).low;
         v *= std::min(1.0f, t / 0.002f) * std::exp(-t * 14.0f) * level;
         v *= std::min(1.0f, (0.22f - t) / 0.02f);
         audio_add(bus, start + i, v * pan(panning, false), v * pan(panning, true), true);
@@ -398,6 +398,6 @@ bool music_write(const std::string &path)
         out.right[i] = std::tanh(r * 0.9f);
     }
     // Loud enough to carry, quiet enough that the effects (played at a quarter volume) cut through.
-    audio_normalize(out, 0.5f);
+    audio_normalize(out, 0.34f);
     return audio_writeWav(out, path);
 }

@@ -30,7 +30,7 @@ Stereo laser()
     Stereo out = audio_new(frames(length));
     Rng rng = rng_new(11);
     for (int channel = 0; channel < 2; ++channel) {
-        Svf filter;
+        AudioFilter filter;
         float phase = 0, sub = 0;
         const float detune = channel == 0 ? 1.0f : 1.012f;
         for (size_t i = 0; i < out.left.size(); ++i) {
@@ -42,9 +42,9 @@ Stereo laser()
             sub += dt * 0.5f;
             sub -= std::floor(sub);
             const float width = 0.5f - 0.35f * std::exp(-t * 12.0f);
-            float v = osc_pulse(phase, dt, width) * 0.6f + osc_sine(sub) * 0.5f;
+            float v = audio_pulse(phase, dt, width) * 0.6f + audio_sine(sub) * 0.5f;
             v += audio_noise(rng) * 0.5f * std::exp(-t * 90.0f);
-            v = svf_process(filter, v, 900.0f + 6000.0f * std::exp(-t * 14.0f), 1.4f).low;
+            v = audio_filter(filter, v, 900.0f + 6000.0f * std::exp(-t * 14.0f), 1.4f).low;
             const float env = std::min(1.0f, t / 0.002f) * std::exp(-t * 11.0f) * tailFade(t, length);
             (channel == 0 ? out.left : out.right)[i] = v * env;
         }
@@ -62,17 +62,17 @@ Stereo explosion()
     for (int channel = 0; channel < 2; ++channel) {
         Rng rng = rng_new(channel == 0 ? 21 : 22);
         Rng crackleRng = rng_new(23 + static_cast<uint64_t>(channel));
-        Svf body, rumble;
+        AudioFilter body, rumble;
         float boomPhase = 0, crackle = 0;
         for (size_t i = 0; i < out.left.size(); ++i) {
             const float t = static_cast<float>(i) / audio_rate;
             const float n = audio_noise(rng);
             const float cutoff = 150.0f + 3200.0f * std::exp(-t * 4.5f);
-            const float noise = svf_process(body, n, cutoff, 0.9f).low * std::exp(-t * 3.2f);
-            const float low = svf_process(rumble, n, 120.0f, 0.7f).low * 2.5f * std::exp(-t * 2.2f);
+            const float noise = audio_filter(body, n, cutoff, 0.9f).low * std::exp(-t * 3.2f);
+            const float low = audio_filter(rumble, n, 120.0f, 0.7f).low * 2.5f * std::exp(-t * 2.2f);
             boomPhase += (38.0f + 60.0f * std::exp(-t * 9.0f)) / audio_rate;
             boomPhase -= std::floor(boomPhase);
-            const float boom = osc_sine(boomPhase) * std::exp(-t * 5.0f) * 0.9f;
+            const float boom = audio_sine(boomPhase) * std::exp(-t * 5.0f) * 0.9f;
             if (t < 0.6f && rng_uniform(crackleRng) < 0.004f)
                 crackle = audio_noise(crackleRng) * (0.6f - t);
             crackle *= 0.93f;
@@ -99,7 +99,7 @@ Stereo chime()
         for (size_t i = frames(start); i < out.left.size(); ++i) {
             const float t = static_cast<float>(i) / audio_rate - start;
             const float decay = k == 3 ? 5.0f : 9.0f;
-            const float fm = 0.8f * std::exp(-t * 30.0f) * osc_sine(hz * 3.5f * t);
+            const float fm = 0.8f * std::exp(-t * 30.0f) * audio_sine(hz * 3.5f * t);
             float v = std::sin(2 * audio_pi * hz * t + fm);
             v += 0.35f * std::sin(2 * audio_pi * hz * 2.0f * t) * std::exp(-t * 25.0f);
             v += 0.2f * std::sin(2 * audio_pi * hz * 3.01f * t) * std::exp(-t * 40.0f);

@@ -48,7 +48,7 @@ Image particle()
 Image fireball()
 {
     return radial(128, [](float r, float angle, float dx, float dy, float &bright, float &alpha) {
-        const float n = noise_fbm(dx * 3.0f + 8, dy * 3.0f + 8, 5, 0, 2002);
+        const float n = image_fbm(dx * 3.0f + 8, dy * 3.0f + 8, 5, 0, 2002);
         const float lobes = 0.12f * std::sin(angle * 5.0f + 1.3f) + 0.08f * std::sin(angle * 9.0f);
         const float edge = 0.78f + lobes + (n - 0.5f) * 0.35f;
         const float body = smoothstep(edge, edge - 0.35f, r);
@@ -95,7 +95,7 @@ Image shockwave()
     });
 }
 
-// A bubble: a bright rim, a faint hexagonal mesh inside, a highlight at the upper left.
+// A bubble: a bright rim, a faint hexagonal mesh inside, a highlight.
 Image bubble()
 {
     return radial(128, [](float r, float, float dx, float dy, float &bright, float &alpha) {
@@ -110,7 +110,9 @@ Image bubble()
             mesh = std::max(mesh, smoothstep(0.08f, 0.0f, std::min(frac, 1 - frac)));
         }
         const float inside = smoothstep(0.95f, 0.85f, r);
-        const float hx = dx + 0.35f, hy = dy + 0.4f;
+        // The sprite shows the picture's top row at its lower edge: a highlight painted at the
+        // lower right appears at the upper right, where the game's lights come from.
+        const float hx = dx - 0.35f, hy = dy - 0.4f;
         const float highlight = std::exp(-(hx * hx + hy * hy) * 30.0f);
         alpha = std::max(rim, 0.12f * inside + 0.22f * mesh * inside * r + 0.7f * highlight) * smoothstep(1.0f, 0.96f, r);
         bright = 0.75f + 0.25f * std::max(rim, highlight);

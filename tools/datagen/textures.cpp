@@ -23,7 +23,7 @@ Image hullSkin(int size, uint32_t seed, float base, float seam)
     Rng rng = rng_new(seed);
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
-            const float n = noise_fbm(x / 16.0f, y / 16.0f, 4, size / 16, seed);
+            const float n = image_fbm(x / 16.0f, y / 16.0f, 4, size / 16, seed);
             image_at(img, x, y) = grey(base + (n - 0.5f) * 0.10f);
         }
     const int grid = 16, cells = size / grid;
@@ -74,17 +74,17 @@ Image glowSkin()
 // The second enemy: dark plating with two pale chevron bands and a green sensor strip.
 Image enemy4Skin()
 {
-    Image img = hullSkin(128, 404, 0.62f, 0.30f);
+    Image img = hullSkin(128, 404, 0.7f, 0.34f);
     for (int y = 0; y < 128; ++y)
         for (int x = 0; x < 128; ++x) {
             const float v = static_cast<float>(y) / 128.0f;
             const float chevron = std::fabs(v - 0.5f) * 48.0f + static_cast<float>(x) * 0.75f;
             const int band = static_cast<int>(chevron) % 48;
             Rgba &p = image_at(img, x, y);
-            if (band < 7)
+            if (band < 5)
                 p = grey(0.95f);
-            else if (band < 9)
-                p = grey(0.25f);
+            else if (band < 7)
+                p = grey(0.3f);
             if (x >= 104 && x < 112)
                 p = violet(0.35f, 1.0f); // the sensor strip near the nose
         }
@@ -118,28 +118,35 @@ Image bossSkin()
     return img;
 }
 
-// Lit and dark windows on a dark facade; lit windows are near white so that the material
-// gives them their warm colour. Columns x rows of windows with the given pixel sizes.
-Image facade(uint32_t seed, int width, int height, int cols, int rows, float litShare, bool strips)
+// Windows on a dark facade: floors lit in runs, as offices are, between lighter pillars
+// and floor bands. Lit panes are near white, so the material gives them their warm colour.
+Image facade(uint32_t seed, int width, int height, int cols, int rows, float litShare, int pillarEvery)
 {
     Image img = image_new(width, height, grey(0.22f));
     Rng rng = rng_new(seed);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            image_at(img, x, y) = grey(0.20f + 0.06f * noise_fbm(x / 8.0f, y / 8.0f, 3, width / 8, seed));
+            image_at(img, x, y) = grey(0.22f + 0.05f * image_fbm(x / 8.0f, y / 8.0f, 3, width / 8, seed));
     const int cw = width / cols, ch = height / rows;
-    for (int r = 0; r < rows; ++r)
+    for (int r = 0; r < rows; ++r) {
+        image_fillRect(img, 0, r * ch, width, r * ch + 2, grey(0.34f)); // the floor band
+        const float floorShare = rng_uniform(rng) < 0.3f ? litShare * 2.2f : litShare * 0.6f;
+        bool lit = rng_uniform(rng) < floorShare;
         for (int c = 0; c < cols; ++c) {
-            const bool lit = rng_uniform(rng) < litShare;
-            const float level = lit ? rng_range(rng, 0.8f, 1.0f) : rng_range(rng, 0.05f, 0.14f);
-            const Rgba colour = lit ? (rng_uniform(rng) < 0.2f ? violet(level * 0.85f, level) : grey(level))
-                                    : violet(level, level * 1.2f);
-            const int x0 = c * cw + (strips ? 1 : 2), x1 = (c + 1) * cw - (strips ? 1 : 2);
-            const int y0 = r * ch + 3, y1 = (r + 1) * ch - (strips ? 1 : 2);
+            if (rng_uniform(rng) < 0.35f)
+                lit = rng_uniform(rng) < floorShare; // runs of lit and dark rooms
+            const float level = lit ? rng_range(rng, 0.82f, 1.0f) : rng_range(rng, 0.06f, 0.12f);
+            const Rgba colour = lit ? (rng_uniform(rng) < 0.15f ? violet(level * 0.8f, level) : grey(level))
+                                    : violet(level, level * 1.15f);
+            const int x0 = c * cw + 2, x1 = (c + 1) * cw - 1;
+            const int y0 = r * ch + 4, y1 = (r + 1) * ch - 1;
             image_fillRect(img, x0, y0, x1, y1, colour);
             if (!lit)
-                image_fillRect(img, x0, y0, x1, y0 + 1, grey(0.3f)); // a glint on the dark pane
+                image_fillRect(img, x0, y0, x1, y0 + 1, grey(0.26f)); // a glint on the dark pane
         }
+    }
+    for (int c = 0; c <= cols; c += pillarEvery)
+        image_fillRect(img, c * cw - 1, 0, c * cw + 2, height, grey(0.38f)); // pillars
     return img;
 }
 
@@ -149,7 +156,7 @@ Image rocketSkin()
     for (int y = 0; y < 64; ++y)
         for (int x = 0; x < 64; ++x) {
             Rgba &p = image_at(img, x, y);
-            const float shade = 0.93f + 0.07f * noise_value(x / 8.0f, y / 8.0f, 8, 77);
+            const float shade = 0.93f + 0.07f * image_noise(x / 8.0f, y / 8.0f, 8, 77);
             p = grey(shade);
             if ((x >= 40 && x < 44) || (x >= 48 && x < 50))
                 p = grey(0.15f); // bands behind the warhead
@@ -189,7 +196,7 @@ Image logoSkin()
         for (int x = 0; x < 128; ++x) {
             const float v = static_cast<float>(y) / 127.0f;
             const float band = 0.65f + 0.35f * std::exp(-std::pow((v - 0.35f) / 0.12f, 2.0f)) - 0.25f * v;
-            const float brush = 0.05f * (noise_value(x / 32.0f, y * 1.0f, 4, 919) - 0.5f);
+            const float brush = 0.05f * (image_noise(x / 32.0f, y * 1.0f, 4, 919) - 0.5f);
             image_at(img, x, y) = grey(band + brush);
         }
     return img;
@@ -204,11 +211,11 @@ Image skyPicture()
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
             const float v = static_cast<float>(y) / (size - 1); // 0 zenith, 1 horizon
-            Rgba c = rgba_mix(violet(0.16f, 0.10f), violet(0.42f, 0.30f), smoothstep(0.15f, 0.7f, v));
-            c = rgba_mix(c, violet(0.86f, 0.74f), smoothstep(0.55f, 1.0f, v));
-            const float cloud = noise_fbm(x / 64.0f, y / 24.0f, 5, size / 64, 4242);
+            Rgba c = image_mixColour(violet(0.07f, 0.03f), violet(0.45f, 0.28f), smoothstep(0.2f, 0.75f, v));
+            c = image_mixColour(c, violet(1.0f, 0.9f), smoothstep(0.6f, 1.0f, v));
+            const float cloud = image_fbm(x / 64.0f, y / 24.0f, 5, size / 64, 4242);
             const float amount = smoothstep(0.52f, 0.78f, cloud) * smoothstep(0.25f, 0.6f, v) * 0.7f;
-            c = rgba_mix(c, violet(0.95f, 0.88f), amount);
+            c = image_mixColour(c, violet(0.95f, 0.88f), amount);
             const float star = rng_hash(x, y, 99);
             if (v < 0.4f && star > 0.9975f)
                 c = grey(0.6f + 0.4f * (1 - v / 0.4f));
@@ -226,7 +233,7 @@ Image groundPicture()
     Rng rng = rng_new(777);
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
-            const float n = noise_fbm(x / 32.0f, y / 32.0f, 5, size / 32, 31);
+            const float n = image_fbm(x / 32.0f, y / 32.0f, 5, size / 32, 31);
             image_at(img, x, y) = violet(0.16f + 0.10f * n, 0.19f + 0.12f * n);
         }
     for (int i = 0; i < size; i += 32) {
@@ -255,8 +262,8 @@ bool textures_writeSkins(const std::string &dir, const std::vector<uint8_t> &ttf
     ok = writeSkin(glowSkin(), dir, "glow.png") && ok;
     ok = writeSkin(enemy4Skin(), dir, "enemy4.png") && ok;
     ok = writeSkin(bossSkin(), dir, "boss.png") && ok;
-    ok = writeSkin(facade(505, 128, 256, 4, 16, 0.35f, true), dir, "tower.png") && ok;
-    ok = writeSkin(facade(606, 128, 256, 8, 16, 0.45f, false), dir, "windows.png") && ok;
+    ok = writeSkin(facade(505, 128, 256, 4, 16, 0.3f, 2), dir, "tower.png") && ok;
+    ok = writeSkin(facade(606, 128, 256, 8, 16, 0.3f, 2), dir, "windows.png") && ok;
     ok = writeSkin(rocketSkin(), dir, "rocket.png") && ok;
     ok = writeSkin(powerUpSkin(ttf, 'F'), dir, "powerupf.png") && ok;
     ok = writeSkin(powerUpSkin(ttf, 'R'), dir, "powerupr.png") && ok;
