@@ -119,6 +119,31 @@ inline std::string fontImage()
     return tga;
 }
 
+// A WAV file of a tenth of a second of quiet, in the mixer's own format.
+inline std::string quietWav()
+{
+    constexpr uint32_t frames = 2205, bytes = frames * 4;
+    std::string wav;
+    const auto put = [&wav](uint32_t value, int size) {
+        for (int i = 0; i < size; ++i)
+            wav += static_cast<char>((value >> (8 * i)) & 0xff);
+    };
+    wav += "RIFF";
+    put(36 + bytes, 4);
+    wav += "WAVEfmt ";
+    put(16, 4);
+    put(1, 2);         // PCM
+    put(2, 2);         // stereo
+    put(22050, 4);
+    put(22050 * 4, 4); // bytes per second
+    put(4, 2);         // bytes per frame
+    put(16, 2);        // bits per sample
+    wav += "data";
+    put(bytes, 4);
+    wav.append(bytes, '\0');
+    return wav;
+}
+
 // The default level: a name, a camera stop, and no actors.
 inline std::string defaultLevel()
 {
@@ -140,6 +165,8 @@ inline void writeData(const std::string &dir, const std::string &level)
     test_writeFile(data + "Shot.ms3d", boxModel(shot_box, 1, 1, 0));
     test_writeFile(data + "RocketUV.ms3d", boxModel(rocket_box, 1, 0.5f, 0));
     test_writeFile(data + "level1.map", level);
+    for (const char *name : {"shot.wav", "explos.wav", "cash.wav", "phenomenon.wav"})
+        test_writeFile(data + name, quietWav());
     test_writeFile(data + "font2.tga", fontImage());
     // The sky: a diagonal colour ramp, so a shifted or stretched box would show; the ground a checker.
     test_writeFile(data + "Skymap.jpg", bmpImage(64, 64, [](int x, int y) {
