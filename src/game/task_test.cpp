@@ -2,7 +2,12 @@
 // game resets the parts a new game is said to reset and leaves the rest.
 #include "game/task_test.h"
 
+#include "game/actor.h"
+#include "game/level.h"
+#include "graphics/model.h"
 #include "tasks/task_audio.h"
+#include "tasks/task_input.h"
+#include "tasks/task_timer.h"
 
 int gamestate = GAMESTATE_READY;
 int g_score = 0;
@@ -34,7 +39,251 @@ Sound shot = nullptr;
 Sound explosion = nullptr;
 Sound bonus = nullptr;
 
+#ifdef TRELVIK_SOLO
+constexpr int new_game_lifes = 3;
+constexpr float player_start_y = 10.0f;
+#else
+constexpr int new_game_lifes = 5;
+constexpr float player_start_y = 30.0f;
+constexpr float player2_start_y = -10.0f;
+#endif
+constexpr float player_z = -100.0f;
+constexpr int start_bulletInterval = 350;
+
+// The models of the kinds spawned during play, loaded before play so spawning finds them cached.
+const char *const spawned_models[] = {
+    "data/Shot.ms3d",      "data/RocketUV.ms3d",   "data/EShot.ms3d",
+    "data/EShot2.ms3d",    "data/PowerUpFUV.ms3d", "data/PowerUpRUV.ms3d",
+};
+
+// One ship's keys, in the order its tick tests them.
+struct ShipKeys {
+    SDLKey left, right, up, down;
+    SDLKey bullet, rockets;
+};
+
+#ifdef TRELVIK_SOLO
+constexpr ShipKeys player_keys = {SDLK_LEFT, SDLK_RIGHT, SDLK_UP, SDLK_DOWN, SDLK_x, SDLK_a};
+#else
+constexpr ShipKeys player_keys = {SDLK_LEFT, SDLK_RIGHT, SDLK_UP, SDLK_DOWN, SDLK_p, SDLK_o};
+constexpr ShipKeys player2_keys = {SDLK_d, SDLK_g, SDLK_r, SDLK_f, SDLK_a, SDLK_x};
+#endif
+
+// The ship's model box times its scale; an empty box at the origin for a ship without a model.
+struct ScaledBox {
+    float minX, minY, maxX, maxY;
+};
+
+ScaledBox scaledBox(const actor *a)
+{
+    if (a->model == nullptr)
+        return {0, 0, 0, 0};
+    return {a->model->min.x * a->scale, a->model->min.y * a->scale, a->model->max.x * a->scale,
+            a->model->max.y * a->scale};
+}
+
+ShieldPtr shieldFor(const actor *ship)
+{
+    return shield_new(0.2f, 0.4f, 1.0f, scaledBox(ship).maxX);
+}
+
+void steer(actor *ship, const ShipKeys &keys)
+{
+    const float d = g_frameInterval * player_speed;
+    ship->rotation->x = 0;
+    if (task_input_isKeyPressed(keys.left))
+        ship->position->x -= d;
+    if (task_input_isKeyPressed(keys.right))
+        ship->position->x += d;
+#ifdef TRELVIK_SOLO
+    // The one-player ship tests down before up: with both held the last bank is the climb's.
+    if (task_input_isKeyPressed(keys.down)) {
+        ship->position->y -= d;
+        ship->rotation->x = player_tilt;
+    }
+    if (task_input_isKeyPressed(keys.up)) {
+        ship->position->y += d;
+        ship->rotation->x = -player_tilt;
+    }
+#else
+    if (task_input_isKeyPressed(keys.up)) {
+        ship->position->y += d;
+        ship->rotation->x = -player_tilt;
+    }
+    if (task_input_isKeyPressed(keys.down)) {
+        ship->position->y -= d;
+        ship->rotation->x = player_tilt;
+    }
+#endif
+}
+
+// Sets a ship that has left the playing field back onto its edge, in the order left, right, top,
+// bottom, so that its shots always leave from inside the field.
+void keepOnField(actor *ship)
+{
+    const float cx = g_camera->position->x;
+    const float cy = g_camera->position->y;
+    const ScaledBox box = scaledBox(ship);
+    vector3d &p = *ship->position;
+    if (p.x < cx + scr_l_x - box.minX)
+        p.x = cx + scr_l_x - box.minX;
+    if (p.x > cx + scr_r_x - box.maxX)
+        p.x = cx + scr_r_x - box.maxX;
+    if (p.y > cy + scr_t_y - box.maxY)
+        p.y = cy + scr_t_y - box.maxY;
+    if (p.y < cy + scr_b_y - box.minY)
+        p.y = cy + scr_b_y - box.minY;
+}
+
+// Strictly more than the interval must have passed; the sums wrap like the clock does.
+bool intervalPassed(uint32_t last, int interval, uint32_t now)
+{
+    return last + static_cast<uint32_t>(interval) < now;
+}
+
+void fireBullet(const actor *ship, SDLKey key, uint32_t &last)
+{
+    if (!task_input_isKeyPressed(key))
+        return;
+    const uint32_t now = task_timer_getTicks();
+    if (!intervalPassed(last, bulletInterval, now))
+        return;
+    last = now;
+    task_audio_playSound(shot, false);
+    const ScaledBox box = scaledBox(ship);
+    const vector3d &p = *ship->position;
+    actor_new(ACTOR_SHOT, p.x + box.maxX, p.y, p.z);
+}
+
+// Both ships draw on one rocket stock and one rocket clock.
+void fireRockets(const actor *ship, SDLKey key)
+{
+    if (!task_input_isKeyPressed(key) || g_rocket_count <= 0)
+        return;
+    const uint32_t now = task_timer_getTicks();
+    if (!intervalPassed(lastRocket, rocketInterval, now))
+        return;
+    lastRocket = now;
+    task_audio_playSound(shot, false);
+    const ScaledBox box = scaledBox(ship);
+    const vector3d &p = *ship->position;
+    actor_new(ACTOR_ROCKET_DOWN, p.x, p.y + box.minY, p.z);
+    actor_new(ACTOR_ROCKET_UP, p.x, p.y + box.maxY, p.z);
+    --g_rocket_count;
+}
+
+void scroll()
+{
+    const float cx = g_camera->position->x;
+    if (camera_max > cx) {
+        const float d = g_frameInterval * g_camera_speed;
+        camera_strafe(g_camera, 1, d);
+        // The ships are carried along so they keep their place on the screen.
+        g_player->position->x += d;
+#ifndef TRELVIK_SOLO
+        g_player2->position->x += d;
+#endif
+    } else {
+        // The stop is exact from now on; the view point keeps the overshoot of the last step.
+        gamestate = GAMESTATE_BOSS;
+        g_camera->position->x = camera_max;
+    }
+}
+
 } // namespace
+
+int task_test_start()
+{
+    task_audio_playMusic("data/phenomenon.wav", true);
+    shot = task_audio_loadSound("data/shot.wav");
+    explosion = task_audio_loadSound("data/explos.wav");
+    bonus = task_audio_loadSound("data/cash.wav");
+    for (const char *name : spawned_models)
+        model_get(name);
+
+    camera_free(g_camera); // a second start (tests) replaces the camera of the first
+    g_camera = camera_new(0, 0, 100, 0, 0, 0, 0, 1, 0);
+
+    // These ships only size the shields; the new game below replaces them.
+    g_player = actor_new(ACTOR_PLAYER, 0, 10, player_z);
+    g_player_shield = shieldFor(g_player);
+#ifndef TRELVIK_SOLO
+    g_player2 = actor_new(ACTOR_PLAYER2, 0, 10, player_z);
+    g_player2_shield = shieldFor(g_player2);
+#endif
+    task_test_restart();
+    return 1;
+}
+
+void task_test_stop() {}
+
+void task_test_suspend() {}
+
+int task_test_resume()
+{
+    return 1;
+}
+
+void task_test_restart()
+{
+    g_score = 0;
+    g_lifes = new_game_lifes;
+    g_level = 1;
+    g_rocket_count = 0;
+    gamestate = GAMESTATE_READY;
+    g_invincible = false;
+    bulletInterval = start_bulletInterval;
+
+    if (g_camera == nullptr)
+        g_camera = camera_new(0, 0, 100, 0, 0, 0, 0, 1, 0);
+    else
+        camera_setPosition(g_camera, 0, 0, 100, 0, 0, 0, 0, 1, 0);
+
+    actor_freeAll();
+    g_player = actor_new(ACTOR_PLAYER, 0, player_start_y, player_z);
+    if (g_player_shield)
+        g_player_shield->active = false;
+#ifndef TRELVIK_SOLO
+    g_player2 = actor_new(ACTOR_PLAYER2, 0, player2_start_y, player_z);
+    if (g_player2_shield)
+        g_player2_shield->active = false;
+#endif
+    loadMap("data/level1.map");
+}
+
+void task_test_tick()
+{
+    if (gamestate == GAMESTATE_READY || gamestate == GAMESTATE_GAMEOVER)
+        return;
+    if (g_camera == nullptr || g_player == nullptr)
+        return; // no game has been set up
+#ifndef TRELVIK_SOLO
+    if (g_player2 == nullptr)
+        return;
+#endif
+
+    actor_iterate(actor_tick);
+    actor_collideAll(); // may end the game; the rest of the tick runs regardless
+
+    if (gamestate == GAMESTATE_SCROLLING)
+        scroll();
+
+    steer(g_player, player_keys);
+#ifndef TRELVIK_SOLO
+    steer(g_player2, player2_keys);
+#endif
+    keepOnField(g_player);
+#ifndef TRELVIK_SOLO
+    keepOnField(g_player2);
+#endif
+
+    fireBullet(g_player, player_keys.bullet, lastBullet);
+    fireRockets(g_player, player_keys.rockets);
+#ifndef TRELVIK_SOLO
+    fireBullet(g_player2, player2_keys.bullet, lastBullet2);
+    fireRockets(g_player2, player2_keys.rockets);
+#endif
+}
 
 void task_test_playExplosion()
 {

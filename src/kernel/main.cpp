@@ -64,6 +64,10 @@ int main_run()
     audioTask = task_new(TASK_AUDIO);
     kernel_addTask(audioTask.get(), PRIORITY_AUDIO);
 
+    // The game's start loads its models and sounds and begins the first game (the level file).
+    gameTask = task_new(TASK_GAME);
+    kernel_addTask(gameTask.get(), PRIORITY_GAME);
+
     // The timer starts last, so its start time follows all loading.
     timerTask = task_new(TASK_TIMER);
     kernel_addTask(timerTask.get(), PRIORITY_TIMER);

@@ -1,6 +1,9 @@
 // task.cpp -- builds the task record of each kind.
 #include "kernel/task.h"
 
+#include "game/task_logo.h"
+#include "game/task_test.h"
+
 #include "tasks/task_audio.h"
 #include "tasks/task_input.h"
 #include "tasks/task_timer.h"
@@ -29,8 +32,14 @@ TaskPtr task_new(unsigned kind)
     case TASK_AUDIO:
         *task = {true, task_audio_start, task_audio_stop, task_audio_suspend, task_audio_resume, task_audio_tick};
         break;
+    case TASK_LOGO:
+        *task = {true, task_logo_start, task_logo_stop, task_logo_suspend, task_logo_resume, task_logo_tick};
+        break;
+    case TASK_GAME:
+        *task = {true, task_test_start, task_test_stop, task_test_suspend, task_test_resume, task_test_tick};
+        break;
     default:
-        break; // logo and game tasks join as they are built
+        break;
     }
     return task;
 }

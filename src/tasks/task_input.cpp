@@ -2,6 +2,7 @@
 // refreshed at the end of every tick; before the first tick every key reads as released.
 #include "tasks/task_input.h"
 
+#include "game/task_test.h"
 #include "kernel/common.h"
 #include "kernel/kernel.h"
 #include "tasks/task_audio.h"
@@ -13,6 +14,18 @@ SDL_Event event;
 const Uint8 *keys = nullptr;
 int keyCount = 0;
 
+// A new game only from the game-over screen; in every other state Space does nothing.
+void restartAfterGameOver()
+{
+    if (gamestate == GAMESTATE_GAMEOVER)
+        task_test_restart();
+}
+
+void toggleInvincible()
+{
+    g_invincible = !g_invincible;
+}
+
 struct CommandKey {
     SDLKey key;
     void (*action)();
@@ -20,9 +33,11 @@ struct CommandKey {
 
 // Keys that act once, on their key-down event, on the system as a whole.
 const CommandKey commandKeys[] = {
+    {SDLK_SPACE, restartAfterGameOver},
     {SDLK_f, task_video_toggleFullscreen},
     {SDLK_m, [] { task_audio_resume(); }},
     {SDLK_n, task_audio_suspend},
+    {SDLK_q, toggleInvincible},
     {SDLK_F2, task_video_toggleShowFPS},
     {SDLK_F3, task_video_toggleDrawWireframe},
     {SDLK_F4, task_video_switchTextureRendering},

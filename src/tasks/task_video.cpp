@@ -1,14 +1,26 @@
-// task_video.cpp -- the window and its GL state. The window and context live from the task's
-// start to its stop; the fixed GL state is set once and never re-applied.
+// task_video.cpp -- the window, its GL state and the frame. The window, the context, the HUD
+// font and the sky textures live from the task's start to its stop; the fixed GL state is set
+// once and never re-applied; the frame keeps nothing from one call to the next.
 #include "tasks/task_video.h"
 
+#include "game/actor.h"
+#include "game/task_test.h"
+#include "graphics/explosion.h"
+#include "graphics/font.h"
+#include "graphics/frustum.h"
+#include "graphics/model.h"
+#include "graphics/particle.h"
+#include "graphics/shield.h"
+#include "graphics/texture.h"
 #include "kernel/common.h"
 #include "kernel/main.h"
 #include "kernel/settings.h"
+#include "tasks/task_timer.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <SDL.h>
+#include <array>
 
 int task_video_texturemode = 2;
 uint32_t task_video_videoFlags = 0;
@@ -23,6 +35,97 @@ bool frustumculling = true;
 bool showFPS = false;
 bool paused = false;
 SDL_Surface *mainWindow = nullptr;
+
+// The frame's assets.
+Font *font1 = nullptr;
+std::array<int, 6> skybox_tex = {0, 0, 0, 0, 0, 0};
+
+// One face of the sky box per slot: the file, then its four corners in drawing order, each as
+// texture coordinate (s, t) and a corner of the box (0: low end, 1: high end of x, y, z).
+struct SkyCorner {
+    float s, t;
+    int x, y, z;
+};
+struct SkyFace {
+    const char *file;
+    std::array<SkyCorner, 4> corners;
+};
+// Every face is wound counter-clockwise as seen from inside, so back-face culling keeps all six.
+const std::array<SkyFace, 6> sky_faces = {{
+    {"data/Skymap.jpg", {{{1, 0, 1, 0, 0}, {1, 1, 1, 1, 0}, {0, 1, 0, 1, 0}, {0, 0, 0, 0, 0}}}}, // far (z0)
+    {"data/Skymap.jpg", {{{1, 0, 0, 0, 1}, {1, 1, 0, 1, 1}, {0, 1, 1, 1, 1}, {0, 0, 1, 0, 1}}}}, // near (z1)
+    {"data/boden.jpg", {{{0, 0, 0, 0, 0}, {1, 0, 0, 0, 1}, {1, 1, 1, 0, 1}, {0, 1, 1, 0, 0}}}},  // ground (y0)
+    {"data/Skymap.jpg", {{{1, 0, 0, 1, 1}, {1, 1, 0, 1, 0}, {0, 1, 1, 1, 0}, {0, 0, 1, 1, 1}}}}, // top (y1)
+    {"data/Skymap.jpg", {{{1, 0, 0, 0, 0}, {1, 1, 0, 1, 0}, {0, 1, 0, 1, 1}, {0, 0, 0, 0, 1}}}}, // left (x0)
+    {"data/Skymap.jpg", {{{1, 0, 1, 0, 1}, {1, 1, 1, 1, 1}, {0, 1, 1, 1, 0}, {0, 0, 1, 0, 0}}}}, // right (x1)
+}};
+
+constexpr float skybox_width = 3000, skybox_height = 600, skybox_length = 3000;
+
+// The HUD over the finished scene; every line is placed for a 12-pixel character advance.
+void drawHud()
+{
+    const int width = task_video_width, height = task_video_height;
+    const int halfWidth = width / 2, halfHeight = height / 2;
+
+    glColor3f(0.5f, 1, 0.5f);
+    font_print(font1, width - 192, 10, 0, "SCORE: %8d", g_score);
+    font_print(font1, halfWidth - 54, 10, 0, "LEVEL: %2d", g_level);
+    font_print(font1, halfWidth - 6 * static_cast<int>(g_level_name.size()), 32, 0, "%s", g_level_name.c_str());
+    font_print(font1, 12, 10, 0, "LIFES: %2d", g_lifes);
+    if (g_rocket_count > 0) {
+        glColor3f(1, 0, 0);
+        font_print(font1, 12, 32, 0, "Rockets: %2d", g_rocket_count);
+    }
+    if (showFPS) {
+        glColor3f(1, 1, 0.5f);
+        font_print(font1, 12, height - 32, 0, "FPS: %d", g_framesPerSecond);
+    }
+    if (g_invincible) {
+        glColor3f(1, 0, 0);
+        font_print(font1, width - 264, height - 32, 0, "I'M AN ATOMIC MUTANT!");
+    }
+    if (paused) {
+        glColor3f(1, 0.5f, 0.5f);
+        font_print(font1, halfWidth - 66, halfHeight, 0, "GAME PAUSED");
+    }
+    if (gamestate == GAMESTATE_BOSS) {
+        glColor3f(1, 0, 0);
+        font_print(font1, width - 132, 32, 0, "BOSS: %4d", g_boss_energy);
+    } else if (gamestate == GAMESTATE_WON) {
+        glColor3f(1, 0.5f, 0.5f);
+        font_print(font1, halfWidth - 102, halfHeight, 0, "A WINNER IS YOU!!");
+    } else if (gamestate == GAMESTATE_GAMEOVER) {
+        glColor3f(1, 0.5f, 0.5f);
+        font_print(font1, halfWidth - 54, halfHeight - 32, 0, "GAME OVER");
+        font_print(font1, halfWidth - 150, halfHeight + 32, 0, "Press <SPACE> to restart.");
+    }
+}
+
+// The world needs the game's camera; ships and shields are drawn only when both exist. Before
+// the game task has set them up (or without it) the frame shows the HUD over an empty screen.
+void drawWorld()
+{
+    if (g_camera == nullptr)
+        return;
+    const vector3d &eye = *g_camera->position, &centre = *g_camera->view, &up = *g_camera->up;
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(eye.x, eye.y, eye.z, centre.x, centre.y, centre.z, up.x, up.y, up.z);
+
+    task_video_renderSkybox(skybox_width, skybox_height, skybox_length);
+    frustum_calculate();
+    actor_iterate(task_video_renderactor);
+
+    if (g_player != nullptr && g_player_shield)
+        shield_draw(*g_player_shield, g_player->position->x, g_player->position->y, g_player->position->z);
+#ifndef TRELVIK_SOLO
+    if (g_player2 != nullptr && g_player2_shield)
+        shield_draw(*g_player2_shield, g_player2->position->x, g_player2->position->y, g_player2->position->z);
+#endif
+    explosion_drawAll();
+    particle_drawAll();
+}
 
 void setLight(GLenum light, const GLfloat ambient[4], const GLfloat diffuse[4], const GLfloat position[4])
 {
@@ -74,11 +177,17 @@ int task_video_start()
     glEnable(GL_TEXTURE_2D);
     glCullFace(GL_BACK);
     glEnable(GL_CULL_FACE);
+
+    font1 = font_new("data/font2.tga");
+    for (size_t slot = 0; slot < sky_faces.size(); ++slot)
+        skybox_tex[slot] = texture_get(sky_faces[slot].file);
     return true;
 }
 
 void task_video_stop()
 {
+    font_free(font1);
+    font1 = nullptr;
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     mainWindow = nullptr;
 }
@@ -98,8 +207,55 @@ void task_video_tick()
 {
     if (mainWindow == nullptr)
         return;
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    task_video_drawFrame();
     SDL_GL_SwapBuffers();
+}
+
+void task_video_drawFrame()
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glPolygonMode(GL_FRONT_AND_BACK, wireframe ? GL_LINE : GL_FILL);
+    glEnable(GL_TEXTURE_2D);
+    glColor3f(1, 1, 1);
+    drawWorld();
+    drawHud();
+}
+
+void task_video_renderSkybox(float width, float height, float length)
+{
+    if (g_camera == nullptr)
+        return;
+    const vector3d &eye = *g_camera->position;
+    const float x0 = eye.x - width / 2, y0 = eye.y - height / 2, z0 = eye.z - length / 2;
+    const std::array<float, 2> xs = {x0, x0 + width}, ys = {y0, y0 + height}, zs = {z0, z0 + length};
+    for (size_t slot = 0; slot < sky_faces.size(); ++slot) {
+        // The handle as the cache gave it: the nearest-filtered variant, whatever the texture mode.
+        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(skybox_tex[slot]));
+        glBegin(GL_QUADS);
+        for (const SkyCorner &c : sky_faces[slot].corners) {
+            glTexCoord2f(c.s, c.t);
+            glVertex3f(xs[c.x], ys[c.y], zs[c.z]);
+        }
+        glEnd();
+    }
+}
+
+void task_video_renderactor(actor *a)
+{
+    if (a == nullptr || a->model == nullptr)
+        return;
+    glPushMatrix();
+    glColor3f(1, 1, 1);
+    const vector3d &p = *a->position, &r = *a->rotation;
+    glTranslatef(p.x, p.y, p.z);
+    glRotatef(r.x, 1, 0, 0);
+    glRotatef(r.y, 0, 1, 0);
+    glRotatef(r.z, 0, 0, 1);
+    glScalef(a->scale, a->scale, a->scale);
+    // The sphere is the model's own: the actor's scale does not widen it.
+    if (!frustumculling || frustum_isSphereVisable(p.x, p.y, p.z, a->model->radius))
+        model_render(a->model, task_video_texturemode);
+    glPopMatrix();
 }
 
 void task_video_resize(int width, int height)

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 struct SDL_Surface;
+struct actor;
 
 extern int task_video_texturemode;   // filter variant bound for model textures: 0, 1 or 2
 extern uint32_t task_video_videoFlags; // flags of every SDL_SetVideoMode
@@ -19,8 +20,17 @@ int task_video_start();
 void task_video_stop();
 void task_video_suspend();
 int task_video_resume();
-// Draws and presents one frame.
+// Draws and presents one frame: the sky box, the actors, the shields, the explosions and the
+// particles seen through the game camera, then the HUD. Without a game camera (no game set up
+// yet) only the HUD is drawn.
 void task_video_tick();
+// The frame without presenting it: it stays in the back buffer (for tests and the benchmark).
+void task_video_drawFrame();
+// The sky box of the given size centred on the camera's eye point: sky on five faces, ground below.
+void task_video_renderSkybox(float width, float height, float length);
+// One actor: its model at its position, rotation and scale, skipped when culling is on and its
+// bounding sphere lies outside the view. An actor without a model draws nothing.
+void task_video_renderactor(actor *a);
 
 // Recreates the video mode at the new size and resets viewport and projection.
 void task_video_resize(int width, int height);

@@ -1,0 +1,324 @@
+// The frame, read back from the window: every HUD line where its coordinates put it, in its
+// colour and format; the sky box the same wherever the camera stands; actors outside the view
+// skipped by culling; the shields at the ships; and a frame with no game set up.
+#include "game_scene.h"
+
+#include "game/actor.h"
+#include "game/task_test.h"
+#include "graphics/camera.h"
+#include "tasks/task_timer.h"
+#include "tasks/task_video.h"
+
+#include <GL/gl.h>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <string>
+
+namespace {
+
+using namespace scene;
+
+constexpr int width = window_width, height = window_height;
+
+class Frame : public GameScene {
+protected:
+    void SetUp() override
+    {
+        GameScene::SetUp();
+        if (HasFatalFailure())
+            return;
+        if (!ownTexture("data/font2.tga") || !ownTexture("data/Skymap.jpg"))
+            GTEST_SKIP() << "the texture cache holds this font from an earlier window of the process; "
+                            "run each test in its own process (ctest)";
+        g_score = 0;
+        g_level = 1;
+        g_level_name = "TESTLAND";
+        g_lifes = 5;
+        g_rocket_count = 0;
+        g_invincible = false;
+        g_boss_energy = 0;
+        gamestate = GAMESTATE_SCROLLING;
+    }
+    void TearDown() override
+    {
+        if (task_video_isShowFPS())
+            task_video_toggleShowFPS();
+        if (task_video_isWireframe())
+            task_video_toggleDrawWireframe();
+        if (!task_video_isFrustumCulling())
+            task_video_toggleFrustumCulling();
+        task_video_resume();
+        GameScene::TearDown();
+    }
+
+    static int brightest(const Rgb &p) { return std::max({p.r, p.g, p.b}); }
+    static int distance(const Rgb &a, const Rgb &b)
+    {
+        return std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b);
+    }
+
+    // The character whose glyph covers the pixel, or '\0' where nothing is drawn. A glyph's own
+    // pixels (not overlapped by its neighbours) are 4 to 11 from its pen position.
+    static char glyphAt(int x, int y)
+    {
+        const int value = brightest(test_readPixel(x, y));
+        if (value < glyph_alpha_base / 2)
+            return '\0';
+        const int cell = static_cast<int>(std::lround((value - glyph_alpha_base) / 2.0));
+        return static_cast<char>(cell + 32);
+    }
+
+    // Reads n characters of a line whose first glyph has its top-left corner at (x, y).
+    static std::string textAt(int x, int y, size_t n)
+    {
+        std::string text;
+        for (size_t i = 0; i < n; ++i) {
+            const char c = glyphAt(x + 12 * static_cast<int>(i) + 8, y + 8);
+            text += c == '\0' ? '_' : c;
+        }
+        return text;
+    }
+
+    // The line is there with exactly this text and nothing drawn just before or after it, and
+    // its colour is (r, g, b) as a proportion of its brightest channel.
+    static void expectLine(const char *what, int x, int y, const std::string &text, float r, float g, float b)
+    {
+        SCOPED_TRACE(what);
+        EXPECT_EQ(textAt(x, y, text.size()), text) << "at (" << x << ", " << y << ")";
+        EXPECT_EQ(glyphAt(x - 1, y + 8), '\0') << "nothing left of the line";
+        EXPECT_EQ(glyphAt(x + 12 * static_cast<int>(text.size() - 1) + 16, y + 8), '\0') << "nothing right of it";
+        EXPECT_EQ(glyphAt(x + 8, y - 1), '\0') << "nothing above it";
+        EXPECT_NE(glyphAt(x, y), '\0') << "its top-left pixel is drawn";
+        const Rgb p = test_readPixel(x + 8, y + 8);
+        const float top = static_cast<float>(brightest(p));
+        EXPECT_NEAR(p.r / top, r, 0.03f);
+        EXPECT_NEAR(p.g / top, g, 0.03f);
+        EXPECT_NEAR(p.b / top, b, 0.03f);
+    }
+
+    static void expectNoLine(const char *what, int x, int y)
+    {
+        EXPECT_EQ(glyphAt(x + 8, y + 8), '\0') << what;
+    }
+
+    static std::string format(const char *fmt, int value)
+    {
+        char text[64];
+        std::snprintf(text, sizeof text, fmt, value);
+        return text;
+    }
+
+    // Where a world point at depth z appears from the game camera at (cx, 0, 100) looking along -z.
+    static std::pair<int, int> project(float x, float y, float z, float cx = 0)
+    {
+        const double perUnit = (height / 2.0) / ((100.0 - z) * std::tan(22.5 * M_PI / 180.0));
+        return {static_cast<int>(std::lround(width / 2.0 + (x - cx) * perUnit)),
+                static_cast<int>(std::lround(height / 2.0 - y * perUnit))};
+    }
+
+    static std::vector<Rgb> readFrame()
+    {
+        std::vector<Rgb> pixels;
+        for (int y = 0; y < height; y += 2)
+            for (int x = 0; x < width; x += 2)
+                pixels.push_back(test_readPixel(x, y));
+        return pixels;
+    }
+};
+
+TEST_F(Frame, EveryHudLineStandsWhereItsCoordinatesSay)
+{
+    g_score = 1234567;
+    g_level = 3;
+    g_level_name = "METROPOLIS"; // ten characters: 320 - 60
+    g_lifes = 4;
+    g_rocket_count = 7;
+    g_invincible = true;
+    g_boss_energy = 2470;
+    gamestate = GAMESTATE_BOSS;
+    g_framesPerSecond = 87;
+    task_video_toggleShowFPS();
+    task_video_drawFrame();
+    saveScreenshot("frame-hud-boss");
+
+    expectLine("score", 448, 10, format("SCORE: %8d", g_score), 0.5f, 1, 0.5f);
+    expectLine("level", 266, 10, "LEVEL:  3", 0.5f, 1, 0.5f);
+    expectLine("level name", 260, 32, "METROPOLIS", 0.5f, 1, 0.5f);
+    expectLine("lives", 12, 10, "LIFES:  4", 0.5f, 1, 0.5f);
+    expectLine("rockets", 12, 32, "Rockets:  7", 1, 0, 0);
+    expectLine("frame rate", 12, height - 32, "FPS: 87", 1, 1, 0.5f);
+    expectLine("invincibility", width - 264, height - 32, "I'M AN ATOMIC MUTANT!", 1, 0, 0);
+    expectLine("boss energy", width - 132, 32, "BOSS: 2470", 1, 0, 0);
+    expectNoLine("no pause line", width / 2 - 66, height / 2);
+    expectNoLine("no won line", width / 2 - 102, height / 2);
+    expectNoLine("no game-over line", width / 2 - 54, height / 2 - 32);
+}
+
+TEST_F(Frame, ConditionalLinesShowOnlyInTheirStates)
+{
+    task_video_drawFrame();
+    expectLine("score", 448, 10, "SCORE:        0", 0.5f, 1, 0.5f);
+    expectLine("lives", 12, 10, "LIFES:  5", 0.5f, 1, 0.5f);
+    expectLine("level name", 320 - 6 * 8, 32, "TESTLAND", 0.5f, 1, 0.5f);
+    expectNoLine("no rockets line at 0", 12, 32);
+    expectNoLine("no frame rate line", 12, height - 32);
+    expectNoLine("no invincibility line", width - 264, height - 32);
+    expectNoLine("no boss line while scrolling", width - 132, 32);
+    expectNoLine("no won line while scrolling", width / 2 - 102, height / 2);
+    expectNoLine("no game-over line while scrolling", width / 2 - 54, height / 2 - 32);
+
+    gamestate = GAMESTATE_WON;
+    task_video_drawFrame();
+    saveScreenshot("frame-hud-won");
+    expectLine("won", 218, 240, "A WINNER IS YOU!!", 1, 0.5f, 0.5f);
+    expectNoLine("no boss line once won", width - 132, 32);
+
+    gamestate = GAMESTATE_GAMEOVER;
+    task_video_drawFrame();
+    saveScreenshot("frame-hud-gameover");
+    expectLine("game over", 266, 208, "GAME OVER", 1, 0.5f, 0.5f);
+    expectLine("restart hint", 170, 272, "Press <SPACE> to restart.", 1, 0.5f, 0.5f);
+    expectNoLine("no won line after a game over", width / 2 - 102, height / 2);
+
+    gamestate = GAMESTATE_READY;
+    task_video_suspend();
+    task_video_toggleDrawWireframe(); // the HUD is drawn filled all the same
+    task_video_drawFrame();
+    saveScreenshot("frame-hud-paused");
+    expectLine("pause", 254, 240, "GAME PAUSED", 1, 0.5f, 0.5f);
+    expectNoLine("no game-over line when ready", width / 2 - 54, height / 2 - 32);
+    task_video_resume();
+    task_video_drawFrame();
+    expectNoLine("no pause line after resuming", 254, 240);
+}
+
+TEST_F(Frame, AFrameBeforeAnyGameIsSetUpDrawsTheHudAndNoWorld)
+{
+    ASSERT_EQ(g_camera, nullptr);
+    ASSERT_EQ(g_player, nullptr);
+    task_video_tick(); // presents, as the game's own loop does
+    task_video_drawFrame();
+    EXPECT_EQ(brightest(test_readPixel(width / 2, height / 2)), 0) << "no sky without a camera";
+    expectLine("score", 448, 10, "SCORE:        0", 0.5f, 1, 0.5f);
+
+    // A camera but no ships yet: the sky, and no shields.
+    g_camera = camera_new(0, 0, 100, 0, 0, 0, 0, 1, 0);
+    g_player_shield = shield_new(1, 1, 1, 10);
+    task_video_drawFrame();
+    EXPECT_GT(brightest(test_readPixel(width / 2, height / 2)), 0);
+}
+
+TEST_F(Frame, TheSkyBoxLooksTheSameWhereverTheCameraStands)
+{
+    g_camera = camera_new(0, 0, 100, 0, 0, 0, 0, 1, 0);
+    task_video_drawFrame();
+    saveScreenshot("frame-sky");
+    const std::vector<Rgb> before = readFrame();
+    // The far face meets the ground 300 below the eye and 1500 ahead: 116 pixels below the centre.
+    const Rgb sky = test_readPixel(width / 2, 350), ground = test_readPixel(width / 2, 362);
+    EXPECT_GT(std::abs(sky.r - ground.r) + std::abs(sky.g - ground.g) + std::abs(sky.b - ground.b), 8)
+        << "the horizon between sky and ground";
+
+    camera_setPosition(g_camera, 1375, 0, -590, 1375, 0, -690, 0, 1, 0);
+    task_video_drawFrame();
+    const std::vector<Rgb> after = readFrame();
+    int differing = 0;
+    for (size_t i = 0; i < before.size(); ++i) {
+        const int d = std::max({std::abs(before[i].r - after[i].r), std::abs(before[i].g - after[i].g),
+                                std::abs(before[i].b - after[i].b)});
+        differing += d > 6;
+    }
+    EXPECT_LT(differing, static_cast<int>(before.size() / 200)) << "pixels changed by moving the camera";
+
+    // Turning the camera does change the picture: the comparison is not blind.
+    camera_setPosition(g_camera, 0, 0, 100, 100, 0, 100, 0, 1, 0);
+    task_video_drawFrame();
+    const std::vector<Rgb> turned = readFrame();
+    int changed = 0;
+    for (size_t i = 0; i < before.size(); ++i)
+        changed += std::abs(before[i].r - turned[i].r) + std::abs(before[i].g - turned[i].g) > 12;
+    EXPECT_GT(changed, static_cast<int>(before.size() / 20));
+}
+
+TEST_F(Frame, CullingSkipsActorsWhoseSphereLiesOutsideTheView)
+{
+    g_camera = camera_new(0, 0, 100, 0, 0, 0, 0, 1, 0);
+    // A box of radius 7.07, drawn twenty times larger: its sphere lies outside the right edge of
+    // the view (110.5 units from the centre at this depth) while its drawing reaches far inside.
+    test_writeFile(dir + "/data/cullbox.ms3d", boxModel({-5, -5, 5, 5}, 1, 1, 1));
+    const auto sample = project(70, 0, -100);
+    task_video_drawFrame();
+    const Rgb empty = test_readPixel(sample.first, sample.second);
+
+    actor *outside = actor_new(ACTOR_NONE, 135, 0, -100);
+    actor_setModel(outside, "data/cullbox.ms3d");
+    actor_setScale(outside, 20);
+    ASSERT_NE(outside->model, nullptr);
+    EXPECT_NEAR(outside->model->radius, 7.07f, 0.01f);
+    task_video_drawFrame();
+    const Rgb culled = test_readPixel(sample.first, sample.second);
+    EXPECT_EQ(std::make_tuple(culled.r, culled.g, culled.b), std::make_tuple(empty.r, empty.g, empty.b));
+
+    task_video_toggleFrustumCulling();
+    task_video_drawFrame();
+    saveScreenshot("frame-culling-off");
+    const Rgb drawn = test_readPixel(sample.first, sample.second);
+    EXPECT_GT(distance(drawn, empty), 60) << "drawn when culling is off";
+
+    // An actor whose sphere reaches into the view is drawn with culling on.
+    task_video_toggleFrustumCulling();
+    actor_setPosition(outside, 70, 0, -100);
+    actor_setScale(outside, 1);
+    task_video_drawFrame();
+    const Rgb inside = test_readPixel(sample.first, sample.second);
+    EXPECT_GT(distance(inside, empty), 60);
+}
+
+TEST_F(Frame, AnActorLeavesTheMatrixStackAsItFoundIt)
+{
+    g_camera = camera_new(0, 0, 100, 0, 0, 0, 0, 1, 0);
+    test_writeFile(dir + "/data/stackbox.ms3d", boxModel({-5, -5, 5, 5}, 1, 1, 1));
+    actor *bare = actor_new(ACTOR_NONE, 0, 0, -100);
+    actor *boxed = actor_new(ACTOR_NONE, 0, 0, -100);
+    actor_setModel(boxed, "data/stackbox.ms3d");
+    boxed->rotation->x = 30;
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(1, 2, 3);
+    GLint depthBefore = 0, depthAfter = 0;
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depthBefore);
+    std::array<float, 16> before{}, after{};
+    glGetFloatv(GL_MODELVIEW_MATRIX, before.data());
+    for (actor *a : {bare, boxed}) {
+        task_video_renderactor(a);
+        glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depthAfter);
+        glGetFloatv(GL_MODELVIEW_MATRIX, after.data());
+        EXPECT_EQ(depthAfter, depthBefore);
+        EXPECT_EQ(after, before);
+    }
+}
+
+TEST_F(Frame, AnActiveShieldShowsAroundItsShip)
+{
+    ASSERT_EQ(task_test_start(), 1);
+    std::vector<std::pair<actor *, Shield *>> ships = {{g_player, g_player_shield.get()}};
+#ifndef TRELVIK_SOLO
+    ships.emplace_back(g_player2, g_player2_shield.get());
+#endif
+    for (const auto &[ship, shield] : ships) {
+        // Above the ship's box but inside the shield's square.
+        const auto at = project(ship->position->x, ship->position->y + 9, -100);
+        task_video_drawFrame();
+        const Rgb off = test_readPixel(at.first, at.second);
+        shield->active = true;
+        task_video_drawFrame();
+        saveScreenshot("frame-shield");
+        const Rgb on = test_readPixel(at.first, at.second);
+        EXPECT_GT(on.r + on.g + on.b, off.r + off.g + off.b + 60);
+        shield->active = false;
+    }
+}
+
+} // namespace

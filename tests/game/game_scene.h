@@ -1,0 +1,285 @@
+// game_scene.h -- a small game world for the game tests: a private working directory whose data/
+// holds flat box models of known extent for every kind, a level file, a font image whose
+// glyphs can be read back from the screen, and sky images; a 640 x 480 window and the sound
+// device opened in it; held keys and the clock under the test's control.
+//
+// The texture and model caches keep file names for the whole process while every test opens a
+// new window, so each test runs in its own process (ctest does this); a test that draws checks
+// that the textures it needs belong to its own window.
+#pragma once
+
+#include "game/actor.h"
+#include "game/task_test.h"
+#include "graphics/model.h"
+#include "graphics/texture.h"
+#include "ms3d_writer.h"
+#include "support/test_support.h"
+#include "tasks/task_audio.h"
+#include "tasks/task_input.h"
+#include "tasks/task_timer.h"
+#include "tasks/task_video.h"
+
+#include <GL/gl.h>
+#include <SDL.h>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace scene {
+
+constexpr int window_width = 640;
+constexpr int window_height = 480;
+
+// The flat boxes of the models, in model units (the box always holds the origin).
+struct Box {
+    float minX, minY, maxX, maxY;
+};
+constexpr Box player_box = {-10, -4, 12, 5};     // scale 1.2: -12 .. 14.4 by -4.8 .. 6
+constexpr Box player2_box = {-8, -6, 14, 3};     // scale 1.3: -10.4 .. 18.2 by -7.8 .. 3.9
+constexpr Box shot_box = {-1, -0.5f, 1, 0.5f};
+constexpr Box rocket_box = {-2, -1, 2, 1};
+constexpr Box enemy_box = {-5, -5, 5, 5};
+
+// An MS3D file of one quad facing +z over the box, lit in one colour.
+inline std::string boxModel(const Box &b, float r, float g, float bl)
+{
+    model m;
+    m.vertices = {ms3d_vertex(b.minX, b.maxY, 0), ms3d_vertex(b.minX, b.minY, 0), ms3d_vertex(b.maxX, b.minY, 0),
+                  ms3d_vertex(b.maxX, b.maxY, 0)};
+    const float lower[6] = {0, 0, 0, 1, 1, 1}, upper[6] = {0, 0, 1, 1, 1, 0};
+    m.triangles = {ms3d_triangle(0, 1, 2, lower), ms3d_triangle(0, 2, 3, upper)};
+    model_group group{};
+    group.name = "box";
+    group.triangleIndices = {0, 1};
+    group.materialIndex = 0;
+    m.groups = {group};
+    m.materials = {ms3d_material(r, g, bl)};
+    return ms3d_write(m);
+}
+
+// A 24-bit BMP of the given size (the image loader knows BMP by its first bytes, whatever the
+// file is called), colours from the function with y = 0 the top row.
+inline std::string bmpImage(int width, int height, const std::function<std::array<uint8_t, 3>(int, int)> &rgb)
+{
+    const int rowBytes = (width * 3 + 3) / 4 * 4;
+    const uint32_t size = 54 + static_cast<uint32_t>(rowBytes * height);
+    std::string bmp(54, '\0');
+    const auto put32 = [&bmp](size_t at, uint32_t value) {
+        for (int i = 0; i < 4; ++i)
+            bmp[at + i] = static_cast<char>((value >> (8 * i)) & 0xff);
+    };
+    bmp[0] = 'B', bmp[1] = 'M';
+    put32(2, size);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<uint32_t>(width));
+    put32(22, static_cast<uint32_t>(height));
+    bmp[26] = 1;
+    bmp[28] = 24;
+    for (int y = height - 1; y >= 0; --y) { // bottom row first
+        std::string row;
+        for (int x = 0; x < width; ++x) {
+            const auto c = rgb(x, y);
+            row += static_cast<char>(c[2]);
+            row += static_cast<char>(c[1]);
+            row += static_cast<char>(c[0]);
+        }
+        row.resize(static_cast<size_t>(rowBytes), '\0');
+        bmp += row;
+    }
+    return bmp;
+}
+
+// The font: every glyph cell a solid white square whose opacity names the cell, 40 + 2 * cell
+// for the cells of the printable bytes (32 to 126), so text can be read back from the screen.
+constexpr int glyph_alpha_base = 40;
+inline std::string fontImage()
+{
+    constexpr int side = 256, cell_side = 16;
+    std::string tga(18, '\0');
+    tga[2] = 2;
+    tga[12] = 0, tga[13] = 1, tga[14] = 0, tga[15] = 1; // 256 x 256
+    tga[16] = 32;
+    tga[17] = 0x28; // 8 alpha bits, top row first
+    for (int y = 0; y < side; ++y) {
+        const int cellRow = (side - 1 - y) / cell_side; // the glyphs address the image bottom up
+        for (int x = 0; x < side; ++x) {
+            const int cell = cellRow * 16 + x / cell_side;
+            const char alpha = cell <= 126 - 32 ? static_cast<char>(glyph_alpha_base + 2 * cell) : 0;
+            tga += "\xff\xff\xff";
+            tga += alpha;
+        }
+    }
+    return tga;
+}
+
+// A WAV file of a tenth of a second of quiet, in the mixer's own format.
+inline std::string quietWav()
+{
+    constexpr uint32_t frames = 2205, bytes = frames * 4;
+    std::string wav;
+    const auto put = [&wav](uint32_t value, int size) {
+        for (int i = 0; i < size; ++i)
+            wav += static_cast<char>((value >> (8 * i)) & 0xff);
+    };
+    wav += "RIFF";
+    put(36 + bytes, 4);
+    wav += "WAVEfmt ";
+    put(16, 4);
+    put(1, 2);         // PCM
+    put(2, 2);         // stereo
+    put(22050, 4);
+    put(22050 * 4, 4); // bytes per second
+    put(4, 2);         // bytes per frame
+    put(16, 2);        // bits per sample
+    wav += "data";
+    put(bytes, 4);
+    wav.append(bytes, '\0');
+    return wav;
+}
+
+// The default level: a name, a camera stop, and no actors.
+inline std::string defaultLevel()
+{
+    return "LEVEL: 1 TESTLAND\nCAMERASTOP: 300\n";
+}
+
+// Writes the whole data folder into dir.
+inline void writeData(const std::string &dir, const std::string &level)
+{
+    const std::string data = dir + "/data/";
+    std::filesystem::create_directories(data);
+    test_writeFile(data + "Player.ms3d", boxModel(player_box, 0.2f, 0.6f, 1.0f));
+#ifndef TRELVIK_SOLO
+    test_writeFile(data + "HeavyFighter.ms3d", boxModel(player2_box, 1.0f, 0.6f, 0.2f));
+#endif
+    for (const char *name : {"Enemy5.ms3d", "Enemy4UV.ms3d", "Enemy3UV.ms3d", "Building1.ms3d", "Building2UV.ms3d",
+                             "EShot.ms3d", "EShot2.ms3d", "PowerUpFUV.ms3d", "PowerUpRUV.ms3d", "test.ms3d"})
+        test_writeFile(data + name, boxModel(enemy_box, 1.0f, 0.2f, 0.2f));
+    test_writeFile(data + "Shot.ms3d", boxModel(shot_box, 1, 1, 0));
+    test_writeFile(data + "RocketUV.ms3d", boxModel(rocket_box, 1, 0.5f, 0));
+    test_writeFile(data + "level1.map", level);
+    for (const char *name : {"shot.wav", "explos.wav", "cash.wav", "phenomenon.wav"})
+        test_writeFile(data + name, quietWav());
+    test_writeFile(data + "font2.tga", fontImage());
+    // The sky: a diagonal colour ramp, so a shifted or stretched box would show; the ground a checker.
+    test_writeFile(data + "Skymap.jpg", bmpImage(64, 64, [](int x, int y) {
+                       return std::array<uint8_t, 3>{static_cast<uint8_t>(x * 4), static_cast<uint8_t>(y * 4), 200};
+                   }));
+    test_writeFile(data + "boden.jpg", bmpImage(64, 64, [](int x, int y) {
+                       const bool dark = ((x / 8) + (y / 8)) % 2 == 0;
+                       return dark ? std::array<uint8_t, 3>{40, 90, 30} : std::array<uint8_t, 3>{120, 200, 90};
+                   }));
+    test_writeFile(data + "shield2.png",
+                   bmpImage(16, 16, [](int, int) { return std::array<uint8_t, 3>{255, 255, 255}; }));
+}
+
+// The test's own clock, read by the game through task_timer_getTicks.
+inline uint32_t now = 0;
+inline uint32_t testClock() { return now; }
+
+// Holds or releases a key in SDL's key array and takes the input snapshot, as one input tick.
+inline void hold(std::initializer_list<SDLKey> keys, bool down = true)
+{
+    Uint8 *state = SDL_GetKeyState(nullptr);
+    for (const SDLKey key : keys)
+        state[key] = down ? 1 : 0;
+    task_input_tick();
+}
+inline void releaseAll()
+{
+    int count = 0;
+    Uint8 *state = SDL_GetKeyState(&count);
+    for (int i = 0; i < count; ++i)
+        state[i] = 0;
+    task_input_tick();
+}
+
+// A key press as the X server would queue it, handled by the next input tick.
+inline void press(SDLKey key)
+{
+    SDL_Event event = {};
+    event.type = SDL_KEYDOWN;
+    event.key.state = SDL_PRESSED;
+    event.key.keysym.sym = key;
+    SDL_PushEvent(&event);
+    task_input_tick();
+}
+
+inline std::vector<actor *> actorsOfKind(uint32_t kind)
+{
+    static std::vector<actor *> found;
+    found.clear();
+    static uint32_t wanted;
+    wanted = kind;
+    actor_iterate([](actor *a) {
+        if (a->kind == wanted)
+            found.push_back(a);
+    });
+    return found;
+}
+
+// Every test starts from a fresh working directory with the data above, a window, the sound
+// device and a clock at 0; it ends with the game's state put back to nothing.
+class GameScene : public ::testing::Test {
+protected:
+    std::string home = std::filesystem::current_path().string();
+    std::string dir = test_tempDir();
+
+    virtual std::string level() const { return defaultLevel(); }
+
+    void SetUp() override
+    {
+        writeData(dir, level());
+        ASSERT_EQ(chdir(dir.c_str()), 0);
+        ASSERT_TRUE(test_startVideo(window_width, window_height));
+        task_audio_start();
+        now = 0;
+        task_timer_setClock(testClock);
+        task_input_start();
+        releaseAll();
+    }
+    void TearDown() override
+    {
+        releaseAll();
+        actor_freeAll();
+        g_player = nullptr;
+        g_player_shield.reset();
+#ifndef TRELVIK_SOLO
+        g_player2 = nullptr;
+        g_player2_shield.reset();
+#endif
+        camera_free(g_camera);
+        g_camera = nullptr;
+        gamestate = GAMESTATE_READY;
+        task_timer_setClock(nullptr);
+        task_audio_stop();
+        test_stopVideo();
+        EXPECT_EQ(chdir(home.c_str()), 0);
+        std::filesystem::remove_all(dir);
+    }
+
+    // Whether a cached texture belongs to this test's window (see the top of this file).
+    static bool ownTexture(const char *name)
+    {
+        const int handle = texture_get(name);
+        return handle > 0 && glIsTexture(static_cast<GLuint>(handle)) == GL_TRUE;
+    }
+
+    // Screenshots go to the build's screenshot folder, not the private working directory.
+    void saveScreenshot(const std::string &name) const
+    {
+        if (chdir(home.c_str()) == 0) {
+            test_saveScreenshot(name);
+            EXPECT_EQ(chdir(dir.c_str()), 0);
+        }
+    }
+};
+
+} // namespace scene

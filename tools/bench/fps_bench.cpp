@@ -1,0 +1,144 @@
+// fps_bench.cpp -- frames per second of the real level at 640 x 480: the game's passes (game
+// tick and frame) while the camera scrolls the whole level, with display lists on and off and
+// frustum culling on and off, beside an empty frame (clear and swap) measured in the same run.
+// A measurement, not a test: it prints the figures and always exits 0 once it could run.
+//
+// Usage (under a display; tools/headless.sh gives a virtual one):
+//   trelvik_fps [run directory with config-free data/] [passes per configuration]
+#include "game/actor.h"
+#include "game/task_test.h"
+#include "graphics/explosion.h"
+#include "graphics/particle.h"
+#include "kernel/main.h"
+#include "kernel/settings.h"
+#include "tasks/task_audio.h"
+#include "tasks/task_timer.h"
+#include "tasks/task_video.h"
+
+#include <GL/gl.h>
+#include <SDL.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int bench_width = 640;
+constexpr int bench_height = 480;
+
+double seconds(Clock::duration d)
+{
+    return std::chrono::duration<double>(d).count();
+}
+
+// The window, the effects and the sound device, as the start-up sequence makes them.
+bool startVideo()
+{
+    const std::string config = (std::filesystem::temp_directory_path() / "trelvik-fps-config.ini").string();
+    std::ofstream(config) << "useDisplaylists=true\nscreen_width=" << bench_width << "\nscreen_height=" << bench_height
+                          << "\nscreen_bpp=24\nfullscreen=false\n";
+    const bool parsed = settings_parseFile(config.c_str());
+    std::filesystem::remove(config);
+    if (!parsed || SDL_Init(SDL_INIT_TIMER) < 0 || !task_video_start())
+        return false;
+    particle_init();
+    explosion_init();
+    task_audio_start();
+    return true;
+}
+
+double emptyFramesPerSecond(int passes)
+{
+    const auto start = Clock::now();
+    for (int i = 0; i < passes; ++i) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        SDL_GL_SwapBuffers();
+    }
+    return passes / seconds(Clock::now() - start);
+}
+
+struct Figures {
+    double passesPerSecond; // game tick, frame and swap
+    double framesPerSecond; // frame and swap alone
+    int actors;             // listed actors, averaged over the passes
+};
+
+// One new game scrolled from its start to its camera stop in the given number of passes; the
+// ships are invincible so the game cannot end on the way.
+Figures scrollLevel(int passes)
+{
+    task_test_restart();
+    gamestate = GAMESTATE_SCROLLING;
+    g_invincible = true;
+    g_frameInterval = camera_max / g_camera_speed / static_cast<float>(passes);
+    Clock::duration inFrame{};
+    long actors = 0;
+    const auto start = Clock::now();
+    for (int i = 0; i < passes; ++i) {
+        task_test_tick();
+        const auto frameStart = Clock::now();
+        task_video_tick();
+        inFrame += Clock::now() - frameStart;
+        actors += actor_count();
+    }
+    const double total = seconds(Clock::now() - start);
+    return {passes / total, passes / seconds(inFrame), static_cast<int>(actors / passes)};
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const std::string runDir = argc > 1 ? argv[1] : TRELVIK_RUN_DIR_DEFAULT;
+    const int passes = argc > 2 ? std::atoi(argv[2]) : 760;
+    if (chdir(runDir.c_str()) != 0 || !std::filesystem::exists("data/level1.map")) {
+        std::fprintf(stderr, "trelvik_fps: no generated data in %s/data (build trelvik-data first)\n", runDir.c_str());
+        return 2;
+    }
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    if (!startVideo()) {
+        std::fprintf(stderr, "trelvik_fps: no window (run under a display, e.g. tools/headless.sh)\n");
+        return 2;
+    }
+    task_test_start();
+    std::printf("Level %d %s: camera stop %.0f, %d passes per configuration at %dx%d\n", g_level,
+                g_level_name.c_str(), camera_max, passes, bench_width, bench_height);
+    std::printf("GL renderer: %s\n\n", reinterpret_cast<const char *>(glGetString(GL_RENDERER)));
+
+    // The empty frame is measured before and after the level, and the two averaged, so that a
+    // machine whose load changes during the run shows it.
+    const double emptyBefore = emptyFramesPerSecond(passes);
+    std::vector<std::pair<std::string, Figures>> results;
+    for (const bool lists : {true, false}) {
+        for (const bool culling : {true, false}) {
+            g_useDisplaylists = lists;
+            if (task_video_isFrustumCulling() != culling)
+                task_video_toggleFrustumCulling();
+            char name[64];
+            std::snprintf(name, sizeof name, "lists %-3s culling %-3s", lists ? "on" : "off", culling ? "on" : "off");
+            results.emplace_back(name, scrollLevel(passes));
+        }
+    }
+    const double emptyAfter = emptyFramesPerSecond(passes);
+    const double empty = (emptyBefore + emptyAfter) / 2;
+
+    std::printf("%-28s %10s %10s %8s %8s\n", "configuration", "passes/s", "frames/s", "ratio", "actors");
+    std::printf("%-28s %10s %10.1f %8s %8s   (%.1f before, %.1f after)\n", "empty frame (clear, swap)", "-", empty,
+                "1.000", "-", emptyBefore, emptyAfter);
+    for (const auto &[name, f] : results)
+        std::printf("%-28s %10.1f %10.1f %8.3f %8d\n", name.c_str(), f.passesPerSecond, f.framesPerSecond,
+                    f.framesPerSecond / empty, f.actors);
+    std::printf("\npasses/s: game tick, frame and swap; frames/s: frame and swap alone;\n"
+                "ratio: the level's frames per second over the empty frame's\n");
+    task_video_stop();
+    SDL_Quit();
+    return 0;
+}
