@@ -53,10 +53,12 @@ shows() { # shows shot-name "region" class [minimum]
     n=$(pix count "$SHOT_DIR/$1.png" $2 "$3")
     [ "$n" -ge "${4:-40}" ]
 }
-lacks() { # lacks shot-name "region" class
+# Whether fewer than $4 (5) pixels of the class show there: a line has hundreds, while an
+# explosion's rim may add a few.
+lacks() { # lacks shot-name "region" class [limit]
     local n
     n=$(pix count "$SHOT_DIR/$1.png" $2 "$3")
-    [ "$n" -lt 5 ]
+    [ "$n" -lt "${4:-5}" ]
 }
 
 # Takes screenshots every second until the class shows in the region; fails after $4 seconds.

@@ -4,7 +4,7 @@
 // A measurement, not a test: it prints the figures and always exits 0 once it could run.
 //
 // Usage (under a display; tools/headless.sh gives a virtual one):
-//   trelvik_fps [run directory with config-free data/] [passes per configuration]
+//   trelvik_fps [run directory holding data/] [passes per configuration] [rounds]
 #include "game/actor.h"
 #include "game/task_test.h"
 #include "graphics/explosion.h"
@@ -18,6 +18,7 @@
 #include <GL/gl.h>
 #include <SDL.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -98,7 +99,8 @@ Figures scrollLevel(int passes)
 int main(int argc, char **argv)
 {
     const std::string runDir = argc > 1 ? argv[1] : TRELVIK_RUN_DIR_DEFAULT;
-    const int passes = argc > 2 ? std::atoi(argv[2]) : 760;
+    const int passes = argc > 2 ? std::max(1, std::atoi(argv[2])) : 760;
+    const int rounds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 3;
     if (chdir(runDir.c_str()) != 0 || !std::filesystem::exists("data/level1.map")) {
         std::fprintf(stderr, "trelvik_fps: no generated data in %s/data (build trelvik-data first)\n", runDir.c_str());
         return 2;
@@ -109,33 +111,59 @@ int main(int argc, char **argv)
         return 2;
     }
     task_test_start();
-    std::printf("Level %d %s: camera stop %.0f, %d passes per configuration at %dx%d\n", g_level,
+    std::printf("Level %d %s: camera stop %.0f, %d passes per configuration and round at %dx%d\n", g_level,
                 g_level_name.c_str(), camera_max, passes, bench_width, bench_height);
     std::printf("GL renderer: %s\n\n", reinterpret_cast<const char *>(glGetString(GL_RENDERER)));
 
-    // The empty frame is measured before and after the level, and the two averaged, so that a
-    // machine whose load changes during the run shows it.
-    const double emptyBefore = emptyFramesPerSecond(passes);
-    std::vector<std::pair<std::string, Figures>> results;
-    for (const bool lists : {true, false}) {
-        for (const bool culling : {true, false}) {
-            g_useDisplaylists = lists;
-            if (task_video_isFrustumCulling() != culling)
+    // The machine may be shared: every configuration is measured once per round, the empty
+    // frame too, in an order that turns by one each round, and the medians are reported.
+    struct Configuration {
+        const char *name;
+        bool lists, culling;
+        std::vector<Figures> runs;
+    };
+    std::vector<Configuration> configurations = {{"lists on  culling on", true, true, {}},
+                                                 {"lists on  culling off", true, false, {}},
+                                                 {"lists off culling on", false, true, {}},
+                                                 {"lists off culling off", false, false, {}}};
+    std::vector<double> empties;
+    for (int round = 0; round < rounds; ++round) {
+        empties.push_back(emptyFramesPerSecond(passes));
+        for (size_t k = 0; k < configurations.size(); ++k) {
+            Configuration &c = configurations[(k + static_cast<size_t>(round)) % configurations.size()];
+            g_useDisplaylists = c.lists;
+            if (task_video_isFrustumCulling() != c.culling)
                 task_video_toggleFrustumCulling();
-            char name[64];
-            std::snprintf(name, sizeof name, "lists %-3s culling %-3s", lists ? "on" : "off", culling ? "on" : "off");
-            results.emplace_back(name, scrollLevel(passes));
+            c.runs.push_back(scrollLevel(passes));
         }
     }
-    const double emptyAfter = emptyFramesPerSecond(passes);
-    const double empty = (emptyBefore + emptyAfter) / 2;
+    const auto median = [](std::vector<double> values) {
+        std::sort(values.begin(), values.end());
+        const size_t n = values.size();
+        return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+    };
+    const double empty = median(empties);
 
-    std::printf("%-28s %10s %10s %8s %8s\n", "configuration", "passes/s", "frames/s", "ratio", "actors");
-    std::printf("%-28s %10s %10.1f %8s %8s   (%.1f before, %.1f after)\n", "empty frame (clear, swap)", "-", empty,
-                "1.000", "-", emptyBefore, emptyAfter);
-    for (const auto &[name, f] : results)
-        std::printf("%-28s %10.1f %10.1f %8.3f %8d\n", name.c_str(), f.passesPerSecond, f.framesPerSecond,
-                    f.framesPerSecond / empty, f.actors);
+    std::printf("medians of %d rounds\n", rounds);
+    std::printf("%-24s %10s %10s %8s %8s   %s\n", "configuration", "passes/s", "frames/s", "ratio", "actors",
+                "frames/s of each round");
+    std::printf("%-24s %10s %10.1f %8s %8s  ", "empty frame (clear, swap)", "-", empty, "1.000", "-");
+    for (const double e : empties)
+        std::printf(" %.1f", e);
+    std::printf("\n");
+    for (const Configuration &c : configurations) {
+        std::vector<double> passesPerSecond, framesPerSecond;
+        for (const Figures &f : c.runs) {
+            passesPerSecond.push_back(f.passesPerSecond);
+            framesPerSecond.push_back(f.framesPerSecond);
+        }
+        const double frames = median(framesPerSecond);
+        std::printf("%-24s %10.1f %10.1f %8.4f %8d  ", c.name, median(passesPerSecond), frames, frames / empty,
+                    c.runs.front().actors);
+        for (const double f : framesPerSecond)
+            std::printf(" %.1f", f);
+        std::printf("\n");
+    }
     std::printf("\npasses/s: game tick, frame and swap; frames/s: frame and swap alone;\n"
                 "ratio: the level's frames per second over the empty frame's\n");
     task_video_stop();
