@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs the whole test suite headless: first the normal build, then the same
-# suite built with AddressSanitizer and UndefinedBehaviorSanitizer (clang).
+# suite built with AddressSanitizer and UndefinedBehaviorSanitizer (clang), then a minute of random
+# play of each sanitized program (tools/soak.sh; the ten-minute runs are made by hand).
 set -euo pipefail
 cd "$(dirname "$0")"
 tools/install-deps.sh
@@ -14,3 +15,14 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTRELVIK_SANITIZE=ON
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build build-asan -j"$jobs"
 tools/headless.sh ctest --test-dir build-asan --output-on-failure -j"$jobs"
+
+# Both programs side by side, each on its own virtual display.
+tools/soak.sh build-asan/run/trelvik 60 >build-asan/soak-trelvik.txt 2>&1 &
+soak_two=$!
+tools/soak.sh build-asan/run/trelvik-solo 60 >build-asan/soak-trelvik-solo.txt 2>&1 &
+soak_one=$!
+soak_status=0
+wait $soak_two || soak_status=1
+wait $soak_one || soak_status=1
+cat build-asan/soak-trelvik.txt build-asan/soak-trelvik-solo.txt
+exit $soak_status

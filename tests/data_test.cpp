@@ -179,6 +179,23 @@ TEST(DataImages, SpritesAreRadialShapesOnBlack)
     }
 }
 
+// The desktop icon: a round badge, clear in the corners and opaque across its middle.
+TEST(DataImages, IconIsARoundBadgeOnClear)
+{
+    REQUIRE_DATA();
+    const Surface s = load("trelvik.png");
+    ASSERT_TRUE(s);
+    ASSERT_EQ(s->w, 64);
+    ASSERT_EQ(s->h, 64);
+    ASSERT_EQ(s->format->BytesPerPixel, 4);
+    for (auto [x, y] : {std::pair{0, 0}, {63, 0}, {0, 63}, {63, 63}})
+        EXPECT_EQ(alphaAt(s.get(), x, y), 0);
+    for (int i = 8; i < 56; ++i) {
+        EXPECT_EQ(alphaAt(s.get(), i, 32), 255) << "across, x " << i;
+        EXPECT_EQ(alphaAt(s.get(), 32, i), 255) << "down, y " << i;
+    }
+}
+
 // Glyph cell g sits at column g mod 16, row g div 16 counted from the image's foot, read
 // bottom up: a glyph's top on screen is the lowest pixel row of its cell in the file.
 TEST(DataFont, GlyphsSitWhereTheFontsTextureCoordinatesReadThem)

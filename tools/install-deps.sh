@@ -7,7 +7,7 @@ packages=(
     libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
     libstb-dev libsndfile1-dev fonts-dejavu-core
     libgtest-dev libbenchmark-dev
-    xvfb xdotool x11-utils imagemagick
+    xvfb xdotool x11-utils imagemagick desktop-file-utils valgrind
 )
 missing=()
 for package in "${packages[@]}"; do

@@ -1,6 +1,7 @@
 // datagen_main.cpp -- the data generator's entry: trelvik-datagen <data directory> <font.ttf>.
 // Writes every asset the game reads and prints what it made; exit status 1 on any failure.
 #include "font_sheet.h"
+#include "icon.h"
 #include "level.h"
 #include "models.h"
 #include "music.h"
@@ -38,6 +39,7 @@ int main(int argc, char **argv)
     ok = sprites_writeAll(dir) && ok;
     ok = sounds_writeAll(dir) && ok;
     ok = music_write(dir + "/phenomenon.wav") && ok;
+    ok = icon_write(dir) && ok;
     LevelSummary level;
     ok = level_write(dir + "/level1.map", level) && ok;
 

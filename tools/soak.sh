@@ -1,0 +1,148 @@
+#!/usr/bin/env bash
+# Soak test: plays a built program for a given time with random keys sent from outside, then
+# Escape. Passes when it exits with status 0, standard error holds no sanitizer report, and its
+# resident memory grows by less than 5% from the end of the warm-up to the end of the run
+# (each the average of a tenth of the measured time).
+# Usage: tools/soak.sh <program> <seconds> [warm-up seconds]
+#   e.g. tools/soak.sh build-asan/run/trelvik 600
+# Runs under its own virtual display (tools/headless.sh) unless DISPLAY is set. The program runs
+# in a private run directory (640 x 480 window, the program's own data/ linked in).
+# Keys: both players' controls held and released (arrows, P, O, D, G, R, A, X) and the command
+# keys Q, Space, F2-F8, N, M pressed. F is left out: it is the full-screen toggle, and a window
+# that keeps changing mode proves nothing about memory. Escape comes only at the end.
+# SOAK_WRAPPER, when set, is a command the program is run under (tools/memcheck.sh passes
+# valgrind); resident memory is then the wrapper's and is not judged.
+# Under AddressSanitizer the freed-memory quarantine is capped at 16 MB so that its filling up
+# during the warm-up is not mistaken for growth.
+set -u
+if [ -z "${DISPLAY:-}" ]; then
+    exec "$(dirname "$0")/headless.sh" "$0" "$@"
+fi
+if [ $# -lt 2 ]; then
+    echo "usage: tools/soak.sh <program> <seconds> [warm-up seconds]" >&2
+    exit 1
+fi
+program=$(realpath "$1")
+duration=$2
+warmup=${3:-$((duration / 5 > 60 ? 60 : duration / 5))}
+name=$(basename "$program")
+[ -x "$program" ] || { echo "soak: no program $program" >&2; exit 1; }
+[ -d "$(dirname "$program")/data" ] || { echo "soak: no data/ beside $program" >&2; exit 1; }
+
+work=$(mktemp -d)
+pid=""
+cleanup() {
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+ln -s "$(dirname "$program")/data" "$work/data"
+printf 'useDisplaylists=true\nscreen_width=640\nscreen_height=480\nscreen_bpp=24\nfullscreen=false\n' >"$work/config.ini"
+
+export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
+export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=16}
+read -r -a wrapper <<<"${SOAK_WRAPPER:-}"
+(cd "$work" && exec ${wrapper[@]+"${wrapper[@]}"} "$program" >"$work/out" 2>"$work/err") &
+pid=$!
+
+wid=""
+for _ in $(seq 1 1200); do
+    wid=$(xdotool search --onlyvisible --name "^Trelvik  Build" 2>/dev/null | head -n 1)
+    [ -n "$wid" ] && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+done
+if [ -z "$wid" ]; then
+    echo "soak: $name opened no window" >&2
+    cat "$work/err" >&2
+    exit 1
+fi
+
+rss() { awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status" 2>/dev/null; }
+hwm() { awk '/^VmHWM:/ { print $2 }' "/proc/$pid/status" 2>/dev/null; }
+
+held_keys=(Left Right Up Down p o d g r a x)
+command_keys=(q space F2 F3 F4 F5 F6 F7 F8 n m)
+declare -A held=()
+RANDOM=${SOAK_SEED:-$$}
+start=$(date +%s)
+events=0
+samples=()          # "elapsed:kB", one a second after the warm-up
+last_sample=-1
+while :; do
+    now=$(date +%s)
+    elapsed=$((now - start))
+    [ "$elapsed" -ge "$duration" ] && break
+    kill -0 "$pid" 2>/dev/null || break
+    if [ "$elapsed" -ge "$warmup" ] && [ "$elapsed" -ne "$last_sample" ]; then
+        samples+=("$elapsed:$(rss)")
+        last_sample=$elapsed
+    fi
+    if [ $((RANDOM % 10)) -lt 8 ]; then
+        key=${held_keys[RANDOM % ${#held_keys[@]}]}
+        if [ -n "${held[$key]:-}" ]; then
+            xdotool keyup --window "$wid" "$key" 2>/dev/null
+            unset "held[$key]"
+        else
+            xdotool keydown --window "$wid" "$key" 2>/dev/null
+            held[$key]=1
+        fi
+    else
+        xdotool key --window "$wid" "${command_keys[RANDOM % ${#command_keys[@]}]}" 2>/dev/null
+    fi
+    events=$((events + 1))
+    sleep "0.0$((RANDOM % 9 + 1))"
+done
+for key in "${!held[@]}"; do xdotool keyup --window "$wid" "$key" 2>/dev/null; done
+
+failures=0
+peak=$(hwm)
+# The game's memory rises and falls with what is on the field, so the first tenth of the
+# measured time (at least 5 s) is compared with the last, each averaged.
+window=$(((duration - warmup) / 10 > 5 ? (duration - warmup) / 10 : 5))
+read -r baseline final < <(printf '%s\n' "${samples[@]}" | awk -F: -v w="$window" -v first="$warmup" -v last="$duration" '
+    $2 != "" && $1 < first + w { a += $2; na++ }
+    $2 != "" && $1 >= last - w { b += $2; nb++ }
+    END { if (na && nb) printf "%d %d\n", a / na, b / nb; else print "" }')
+if ! kill -0 "$pid" 2>/dev/null; then
+    echo "FAILED: $name ended on its own before Escape"
+    failures=$((failures + 1))
+fi
+xdotool key --window "$wid" Escape 2>/dev/null
+status=""
+for _ in $(seq 1 1800); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+        wait "$pid"
+        status=$?
+        pid=""
+        break
+    fi
+    sleep 0.1
+done
+
+echo "$name: $duration s, warm-up $warmup s, $events key events"
+echo "resident memory (kB) by time: $(printf '%s\n' "${samples[@]}" | awk -F: -v step=$(((duration - warmup) / 10 > 1 ? (duration - warmup) / 10 : 1)) '($1 % step) == 0 { printf "%ss:%s ", $1, $2 }')"
+echo "resident memory averaged over ${window} s: after warm-up ${baseline:-?} kB, at the end ${final:-?} kB; peak ${peak:-?} kB"
+if [ "$status" != 0 ]; then
+    echo "FAILED: exit status ${status:-none (still running 180 s after Escape)}"
+    failures=$((failures + 1))
+else
+    echo "ok: exit status 0"
+fi
+if grep -q -e 'ERROR: AddressSanitizer' -e 'ERROR: LeakSanitizer' -e 'runtime error:' -e 'SUMMARY: .*Sanitizer' "$work/err"; then
+    echo "FAILED: sanitizer report on standard error:"
+    sed -n 1,60p "$work/err"
+    failures=$((failures + 1))
+else
+    echo "ok: no sanitizer report"
+fi
+if [ -n "${SOAK_WRAPPER:-}" ]; then
+    echo "not judged: memory under $SOAK_WRAPPER"
+elif [ -n "$baseline" ] && [ -n "$final" ] &&
+    awk -v a="$baseline" -v b="$final" 'BEGIN { exit !(b < a * 1.05) }'; then
+    echo "ok: memory grew $(awk -v a="$baseline" -v b="$final" 'BEGIN { printf "%+.2f%%", (b - a) * 100 / a }') after the warm-up"
+else
+    echo "FAILED: memory grew 5% or more after the warm-up (or could not be read)"
+    failures=$((failures + 1))
+fi
+[ "$failures" -eq 0 ]
