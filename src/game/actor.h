@@ -60,7 +60,7 @@ struct actor {
     uint32_t kind;
     vector3d *position; // owned
     vector3d *rotation; // owned; degrees about x, y, z
-    const model *model; // shared through the model cache; null when the file failed to load
+    const ::model *model; // shared through the model cache; null when the file failed to load
     float scale;
     void *data;         // owned kind-specific record (one of the above), or null
 };
