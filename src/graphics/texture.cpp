@@ -213,6 +213,7 @@ std::optional<TextureImage> texture_convertSurface(const SDL_Surface &surface, s
     if (bytesPerPixel == 1 && format->palette != nullptr) {
         const SDL_Palette &palette = *format->palette;
         TextureImage image = emptyImage(width, height, keyed ? 4 : 3, false);
+        image.convertedFrom = keyed ? "palettised with a transparent colour" : "palettised";
         for (int y = 0; y < height; ++y) {
             unsigned char *out = &image.pixels[static_cast<size_t>(y) * image.rowBytes];
             for (int x = 0; x < width; ++x, out += image.components) {
@@ -235,6 +236,7 @@ std::optional<TextureImage> texture_convertSurface(const SDL_Surface &surface, s
     if (bytesPerPixel == 2 && format->Rmask == 0xFF && format->Gmask == 0xFF00 && format->Amask == 0 &&
         (format->Bmask & 0xFFFF0000u) != 0) {
         TextureImage image = emptyImage(width, height, 4, false);
+        image.convertedFrom = "grey with a transparent grey level";
         for (int y = 0; y < height; ++y) {
             unsigned char *out = &image.pixels[static_cast<size_t>(y) * image.rowBytes];
             for (int x = 0; x < width; ++x, out += 4) {
@@ -272,6 +274,11 @@ std::optional<TextureImage> texture_convertSurface(const SDL_Surface &surface, s
     // Everything else (16-bit, padded 32-bit, other channel orders, colour keys) pixel by pixel.
     const bool alpha = keyed || format->Amask != 0;
     TextureImage image = emptyImage(width, height, alpha ? 4 : 3, false);
+    image.convertedFrom = std::to_string(8 * bytesPerPixel) + "-bit" +
+                          (keyed                                        ? " with a transparent colour"
+                           : bytesPerPixel == 4 && format->Amask == 0  ? " without alpha"
+                           : bytesPerPixel >= 3                         ? " in another channel order"
+                                                                        : "");
     for (int y = 0; y < height; ++y) {
         unsigned char *out = &image.pixels[static_cast<size_t>(y) * image.rowBytes];
         for (int x = 0; x < width; ++x, out += image.components) {

@@ -24,6 +24,8 @@ struct TextureImage {
     bool bgr = false;   // bytes run B, G, R(, A) when true, R, G, B(, A) otherwise
     int rowBytes = 0;
     std::vector<unsigned char> pixels; // height * rowBytes bytes
+    std::string convertedFrom; // what the surface was when its pixels had to be converted
+                               // ("palettised", "16-bit", ...); empty when its rows went up as they were
 };
 
 // Reads any surface the image loader returns (palettised, greyscale, grey with transparency,

@@ -4,9 +4,43 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
 
 // Longest word the file may hold; a longer word is reported and skipped whole.
 constexpr int settings_maxWord = 127;
+
+// Where a word starts in the file: line and column from 1, columns in bytes.
+struct SettingsPlace {
+    int line = 1;
+    int column = 1;
+};
+
+// One accepted key=value word.
+struct SettingsPair {
+    std::string key;
+    std::string value;
+    SettingsPlace place;
+};
+
+// A word longer than settings_maxWord: skipped whole; its first characters are kept for the report.
+struct SettingsLongWord {
+    std::string start; // the first settings_maxWord characters
+    SettingsPlace place;
+};
+
+// What a settings file's text holds, in file order: the accepted pairs, the over-long words,
+// and every other word (free text, or a key=value word with no key or no value).
+struct SettingsText {
+    std::vector<SettingsPair> pairs;
+    std::vector<SettingsLongWord> longWords;
+    std::vector<SettingsPair> ignored; // key holds the whole word, value is empty
+};
+
+// Splits text into words and words into pairs, as the game reads config.ini. No messages and
+// no effect on the settings the getters answer from.
+SettingsText settings_readText(std::string_view text);
 
 // Reads every word of the file at path; false (with a message) when it cannot be opened.
 bool settings_parseFile(const char *path);
