@@ -131,17 +131,28 @@ const char *settings_getCharSetting(const char *key)
 
 bool settings_getBoolSetting(const char *key)
 {
-    const char *value = settings_getCharSetting(key);
-    if (std::strncmp(value, "true", 4) == 0)
-        return true;
-    if (std::strncmp(value, "false", 5) != 0)
+    const std::optional<bool> value = settings_boolValue(settings_getCharSetting(key));
+    if (!value)
         error("Setting is not a bool value: %s", key);
-    return false;
+    return value.value_or(false);
 }
 
 int32_t settings_getIntSetting(const char *key)
 {
-    const char *value = settings_getCharSetting(key);
+    return settings_intValue(settings_getCharSetting(key));
+}
+
+std::optional<bool> settings_boolValue(const char *value)
+{
+    if (std::strncmp(value, "true", 4) == 0)
+        return true;
+    if (std::strncmp(value, "false", 5) == 0)
+        return false;
+    return std::nullopt;
+}
+
+int32_t settings_intValue(const char *value)
+{
     const long number = std::strtol(value, nullptr, 0);
     if (number > INT32_MAX)
         return INT32_MAX;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,6 +56,12 @@ bool settings_getBoolSetting(const char *key);
 
 // The value read as strtol with base 0 does, saturated to 32 bits; no digits read as 0.
 int32_t settings_getIntSetting(const char *key);
+
+// How the getters read a value, for tools that check a file without loading it: a boolean is
+// true when the value begins with "true", false when it begins with "false", neither otherwise;
+// an integer is read as strtol with base 0 does, saturated to 32 bits.
+std::optional<bool> settings_boolValue(const char *value);
+int32_t settings_intValue(const char *value);
 
 // Forgets every setting; for tests that parse several files in one process.
 void settings_clear();
