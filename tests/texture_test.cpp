@@ -194,6 +194,39 @@ TEST(TextureConvert, SixteenBitAndReorderedChannelsComeOutAsRgb)
     EXPECT_EQ(std::vector<int>(texelAt(*image, 0, 0), texelAt(*image, 0, 0) + 3), (std::vector<int>{0x22, 0x33, 0x44}));
 }
 
+// The checker warns about images that are converted before upload; those that go up as they are
+// say nothing.
+TEST(TextureConvert, AConvertedImageSaysWhatItWas)
+{
+    std::string why;
+    const struct {
+        int bits;
+        uint32_t r, g, b, a;
+        const char *from;
+    } cases[] = {
+        {24, 0xFF, 0xFF00, 0xFF0000, 0, ""},
+        {24, 0xFF0000, 0xFF00, 0xFF, 0, ""},
+        {32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000, ""},
+        {32, 0xFF0000, 0xFF00, 0xFF, 0, "32-bit without alpha"},
+        {32, 0xFF000000, 0xFF0000, 0xFF00, 0xFF, "32-bit in another channel order"},
+        {16, 0xF800, 0x07E0, 0x001F, 0, "16-bit"},
+        {8, 0, 0, 0, 0, "palettised"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.from);
+        const SurfacePtr surface = makeSurface(2, 2, c.bits, c.r, c.g, c.b, c.a);
+        ASSERT_TRUE(surface);
+        const auto image = texture_convertSurface(*surface, why);
+        ASSERT_TRUE(image) << why;
+        EXPECT_EQ(image->convertedFrom, c.from);
+    }
+    const SurfacePtr keyed = makeSurface(2, 2, 24, 0xFF, 0xFF00, 0xFF0000, 0);
+    SDL_SetColorKey(keyed.get(), SDL_SRCCOLORKEY, 0);
+    const auto image = texture_convertSurface(*keyed, why);
+    ASSERT_TRUE(image) << why;
+    EXPECT_EQ(image->convertedFrom, "24-bit with a transparent colour");
+}
+
 TEST(TextureConvert, SurfacesThatCannotBeReadAreRefused)
 {
     std::string why;
