@@ -227,6 +227,38 @@ TEST(TextureConvert, AConvertedImageSaysWhatItWas)
     EXPECT_EQ(image->convertedFrom, "24-bit with a transparent colour");
 }
 
+// The loader's TGA reader fills whatever size the header claims, however little data follows.
+TEST(TextureRead, ATgaShorterThanItsHeaderPromisesIsRefusedUnread)
+{
+    const std::vector<unsigned char> texels(4 * 4 * 4, 200);
+    const std::string whole = makeTga(4, 4, true, texels);
+    std::string why;
+    const auto read = [&](const std::string &bytes, const char *type) {
+        return texture_readImage(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), type, why);
+    };
+    const auto image = read(whole, "tga");
+    ASSERT_TRUE(image) << why;
+    EXPECT_EQ(image->width, 4);
+    EXPECT_TRUE(read(whole, "TGA")) << "the ending is compared without case";
+
+    EXPECT_FALSE(read(whole.substr(0, whole.size() - 1), "tga"));
+    EXPECT_EQ(why, "TGA data shorter than its 4x4 header promises");
+
+    // A 30-byte file claiming 8974 x 8192 pixels of run-length data.
+    std::string huge = makeTga(1, 1, true, {1, 2, 3, 4});
+    huge[2] = 10;
+    huge[12] = static_cast<char>(8974 & 0xFF), huge[13] = static_cast<char>(8974 >> 8);
+    huge[14] = 0, huge[15] = 32;
+    huge += std::string(8, '\x7F');
+    EXPECT_FALSE(read(huge, "tga"));
+    EXPECT_EQ(why, "TGA data shorter than its 8974x8192 header promises");
+
+    // Only a name ending in .tga makes the loader read TGA; other endings go by the first bytes.
+    EXPECT_FALSE(read(whole, "png"));
+    EXPECT_FALSE(read(whole, nullptr));
+    EXPECT_FALSE(texture_readImage(nullptr, "tga", why));
+}
+
 TEST(TextureConvert, SurfacesThatCannotBeReadAreRefused)
 {
     std::string why;

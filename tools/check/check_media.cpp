@@ -5,7 +5,6 @@
 #include "graphics/texture.h"
 
 #include <SDL.h>
-#include <SDL_image.h>
 #include <SDL_mixer.h>
 
 #include <cstdio>
@@ -23,9 +22,6 @@ constexpr int mixer_buffer_frames = 4096;
 
 bool mixerOpen = false;
 
-struct SurfaceDeleter {
-    void operator()(SDL_Surface *surface) const { SDL_FreeSurface(surface); }
-};
 struct ChunkDeleter {
     void operator()(Mix_Chunk *chunk) const { Mix_FreeChunk(chunk); }
 };
@@ -59,20 +55,14 @@ void check_image(CheckReport &report, const CheckImage &image)
     const std::string consequence = "the game reports it and draws " + image.users + " without it";
     if (!readable(report, image.path, consequence))
         return;
-    const std::unique_ptr<SDL_Surface, SurfaceDeleter> surface(IMG_Load(image.path.c_str()));
-    if (!surface) {
-        check_error(report, image.path, std::string("does not decode (") + SDL_GetError() + "); " + consequence);
-        return;
-    }
-    if (SDL_LockSurface(surface.get()) != 0) {
-        check_error(report, image.path, std::string("cannot be read (") + SDL_GetError() + "); " + consequence);
-        return;
-    }
+    // As the texture cache reads it: the name's ending picks the formats without a signature.
+    const size_t dot = image.path.rfind('.');
+    const std::string type = dot == std::string::npos ? "" : image.path.substr(dot + 1);
     std::string why;
-    const std::optional<TextureImage> converted = texture_convertSurface(*surface, why);
-    SDL_UnlockSurface(surface.get());
+    const std::optional<TextureImage> converted = texture_readImage(
+        SDL_RWFromFile(image.path.c_str(), "rb"), dot == std::string::npos ? nullptr : type.c_str(), why);
     if (!converted) {
-        check_error(report, image.path, "cannot be uploaded (" + why + "); " + consequence);
+        check_error(report, image.path, "does not decode (" + why + "); " + consequence);
         return;
     }
     if (!converted->convertedFrom.empty())

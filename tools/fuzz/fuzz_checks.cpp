@@ -9,8 +9,9 @@
 #include "kernel/settings.h"
 
 #include <SDL.h>
-#include <SDL_image.h>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -57,10 +58,6 @@ template <typename Place> bool validPlace(const Place &p, size_t size)
     return p.line >= 1 && p.column >= 1 && static_cast<size_t>(p.line) <= size + 1 &&
            static_cast<size_t>(p.column) <= size + 1;
 }
-
-struct SurfaceDeleter {
-    void operator()(SDL_Surface *surface) const { SDL_FreeSurface(surface); }
-};
 
 } // namespace
 
@@ -151,32 +148,34 @@ void fuzz_ms3d(const uint8_t *data, size_t size)
     expect(m->displayList == 0, "no display lists while parsing");
 }
 
-void fuzz_image(const uint8_t *data, size_t size)
+namespace {
+
+void readImageAs(const uint8_t *data, size_t size, const char *type)
 {
-    // The game loads by file name, and the loader takes the name's ending as a hint for
-    // the formats without a signature; every signature is tried first whatever the hint.
     SDL_RWops *source = SDL_RWFromConstMem(data, static_cast<int>(std::min<size_t>(size, INT32_MAX)));
-    if (source == nullptr)
-        return;
-    const std::unique_ptr<SDL_Surface, SurfaceDeleter> surface(IMG_LoadTyped_RW(source, 1, const_cast<char *>("TGA")));
-    if (!surface)
-        return;
-    if (SDL_LockSurface(surface.get()) != 0)
-        return;
     std::string why;
-    const std::optional<TextureImage> image = texture_convertSurface(*surface, why);
-    SDL_UnlockSurface(surface.get());
+    const std::optional<TextureImage> image = texture_readImage(source, type, why);
     if (!image) {
         expect(!why.empty(), "a refused image says why");
         return;
     }
-    expect(image->width == surface->w && image->height == surface->h, "the image keeps its size");
+    expect(image->width > 0 && image->height > 0, "an image has pixels");
     expect(image->components == 3 || image->components == 4, "3 or 4 components");
     expect(image->rowBytes % 4 == 0 && image->rowBytes >= image->width * image->components,
            "rows are padded to the unpack alignment");
     expect(image->pixels.size() == static_cast<size_t>(image->rowBytes) * static_cast<size_t>(image->height),
            "the pixels fill every row");
     expect(image->convertedFrom.empty() || !image->bgr, "converted images are RGB");
+}
+
+} // namespace
+
+void fuzz_image(const uint8_t *data, size_t size)
+{
+    // The game's images are named .png, .jpg and .tga. The loader takes a TGA by the name alone;
+    // any other name has the format told by the first bytes, whichever it is.
+    readImageAs(data, size, "png");
+    readImageAs(data, size, "tga");
 }
 
 FuzzCheck fuzz_checkNamed(const char *target)
