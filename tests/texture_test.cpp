@@ -259,6 +259,31 @@ TEST(TextureRead, ATgaShorterThanItsHeaderPromisesIsRefusedUnread)
     EXPECT_FALSE(texture_readImage(nullptr, "tga", why));
 }
 
+// The loader gives the PNG reader no sign of a short read, so a chunk past the end is skipped
+// through stale bytes for seconds.
+TEST(TextureRead, APngWithAChunkCutShortIsRefusedUnread)
+{
+    if (test_runDir().empty())
+        GTEST_SKIP() << "no run directory with generated data";
+    const std::string whole = test_readFile(test_runDir() + "/data/particle3.png");
+    ASSERT_GT(whole.size(), 60u);
+    std::string why;
+    const auto read = [&](const std::string &bytes, const char *type) {
+        return texture_readImage(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), type, why);
+    };
+    EXPECT_TRUE(read(whole, "png")) << why;
+    EXPECT_TRUE(read(whole, "jpg")) << "any ending but .tga goes by the first bytes";
+    EXPECT_TRUE(read(whole + "trailing bytes", "png")) << "what follows IEND is not read";
+
+    EXPECT_FALSE(read(whole.substr(0, whole.size() - 1), "png"));
+    EXPECT_EQ(why, "PNG data ends inside a chunk or before its end");
+    // The first chunk after IHDR claims two gigabytes.
+    std::string huge = whole;
+    huge[33] = '\x7F', huge[34] = '\xFF', huge[35] = '\xFF', huge[36] = '\xF0';
+    EXPECT_FALSE(read(huge, "png"));
+    EXPECT_EQ(why, "PNG data ends inside a chunk or before its end");
+}
+
 TEST(TextureConvert, SurfacesThatCannotBeReadAreRefused)
 {
     std::string why;

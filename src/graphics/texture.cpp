@@ -160,6 +160,36 @@ bool tgaDataPresent(SDL_RWops *source, std::string &why)
     return false;
 }
 
+// The image loader hands PNG data to the PNG reader without telling it when a read came up
+// short, so a chunk whose length runs past the end of the file is "read" and skipped from stale
+// bytes, up to two gigabytes of them, for seconds. The chunks are walked first: every one must lie
+// whole in the file, up to the closing IEND.
+bool pngChunksWhole(SDL_RWops *source, std::string &why)
+{
+    const int start = SDL_RWtell(source);
+    const int end = SDL_RWseek(source, 0, RW_SEEK_END);
+    bool whole = false;
+    if (start >= 0 && end >= start) {
+        int64_t at = start + 8; // after the signature
+        unsigned char head[8];
+        while (at + 8 <= end && SDL_RWseek(source, static_cast<int>(at), RW_SEEK_SET) == at &&
+               SDL_RWread(source, head, sizeof head, 1) == 1) {
+            const int64_t length = (static_cast<int64_t>(head[0]) << 24) | (head[1] << 16) | (head[2] << 8) | head[3];
+            at += 12 + length; // length, type, data, CRC
+            if (at > end)
+                break;
+            if (std::memcmp(head + 4, "IEND", 4) == 0) {
+                whole = true;
+                break;
+            }
+        }
+    }
+    SDL_RWseek(source, start, RW_SEEK_SET);
+    if (!whole)
+        why = "PNG data ends inside a chunk or before its end";
+    return whole;
+}
+
 bool sameWord(const char *a, const char *b)
 {
     for (; *a != '\0' && *b != '\0'; ++a, ++b)
@@ -225,7 +255,14 @@ std::optional<TextureImage> texture_readImage(SDL_RWops *source, const char *typ
         why = SDL_GetError();
         return std::nullopt;
     }
-    if (type != nullptr && sameWord(type, "tga") && !tgaDataPresent(source, why)) {
+    // The loader takes a file named .tga as TGA whatever it holds; any other is told by its first
+    // bytes, PNG by these four.
+    const bool tga = type != nullptr && sameWord(type, "tga");
+    unsigned char magic[4] = {0, 0, 0, 0};
+    const int start = SDL_RWtell(source);
+    const bool png = !tga && SDL_RWread(source, magic, sizeof magic, 1) == 1 && std::memcmp(magic, "\x89PNG", 4) == 0;
+    SDL_RWseek(source, start, RW_SEEK_SET);
+    if ((tga && !tgaDataPresent(source, why)) || (png && !pngChunksWhole(source, why))) {
         SDL_RWclose(source);
         return std::nullopt;
     }
