@@ -115,6 +115,31 @@ TEST(ModelParse, OnlyVersionsThreeAndFourWithTheWholeIdentifierAreRead)
     EXPECT_FALSE(model_parseMS3D(nullptr, 0));
 }
 
+// The game only says "not a valid ms3d file"; the checker shows the reason the reader gives.
+TEST(ModelParse, ARefusalSaysWhatWasWrongAndWhere)
+{
+    std::string why;
+    const std::string file = ms3d_write(smallModel());
+    const std::vector<unsigned char> bytes(file.begin(), file.end());
+    ASSERT_TRUE(model_parseMS3D(bytes.data(), bytes.size(), &why));
+    EXPECT_EQ(why, "");
+    EXPECT_FALSE(model_parseMS3D(bytes.data(), 13, &why));
+    EXPECT_EQ(why, "shorter than the 14-byte header");
+    std::vector<unsigned char> changed = bytes;
+    changed[3] = 'X';
+    EXPECT_FALSE(model_parseMS3D(changed.data(), changed.size(), &why));
+    EXPECT_EQ(why, "does not begin with MS3D000000");
+    changed = bytes;
+    changed[10] = 7;
+    EXPECT_FALSE(model_parseMS3D(changed.data(), changed.size(), &why));
+    EXPECT_EQ(why, "version 7; only versions 3 and 4 are read");
+    // Three vertices of 15 bytes after the header and the count: the triangles start at byte 61.
+    EXPECT_FALSE(model_parseMS3D(bytes.data(), 14 + 2 + 3 * 15 + 10, &why));
+    EXPECT_EQ(why, "the triangle section at byte 61 is cut short");
+    EXPECT_FALSE(model_parseMS3D(bytes.data(), bytes.size() - 1, &why));
+    EXPECT_NE(why.find("the joint section at byte"), std::string::npos) << why;
+}
+
 TEST(ModelParse, TheBoxAlwaysHoldsTheOrigin)
 {
     model m;

@@ -181,6 +181,48 @@ TEST_F(SettingsTest, BinaryContentIsReadAsWordsWithoutHarm)
     EXPECT_EQ(integer("screen_bpp"), 24);
 }
 
+// The checker points at words by line and column; the game only needs the pairs.
+TEST(SettingsText, EveryWordIsKeptWithItsPlace)
+{
+    const SettingsText read = settings_readText("free text\r\n  screen_width=640\tk==v\n\n=\n" +
+                                                std::string(128, 'w') + " screen_bpp= fullscreen=true");
+    ASSERT_EQ(read.pairs.size(), 3u);
+    EXPECT_EQ(read.pairs[0].key, "screen_width");
+    EXPECT_EQ(read.pairs[0].value, "640");
+    EXPECT_EQ(read.pairs[0].place.line, 2);
+    EXPECT_EQ(read.pairs[0].place.column, 3);
+    EXPECT_EQ(read.pairs[1].key, "k");
+    EXPECT_EQ(read.pairs[1].value, "=v");
+    EXPECT_EQ(read.pairs[1].place.column, 20);
+    EXPECT_EQ(read.pairs[2].key, "fullscreen");
+    EXPECT_EQ(read.pairs[2].place.line, 5);
+    EXPECT_EQ(read.pairs[2].place.column, 142);
+
+    ASSERT_EQ(read.longWords.size(), 1u);
+    EXPECT_EQ(read.longWords[0].start, std::string(127, 'w'));
+    EXPECT_EQ(read.longWords[0].place.line, 5);
+    EXPECT_EQ(read.longWords[0].place.column, 1);
+
+    std::vector<std::string> ignored;
+    for (const SettingsPair &word : read.ignored)
+        ignored.push_back(word.key);
+    EXPECT_EQ(ignored, (std::vector<std::string>{"free", "text", "=", "screen_bpp="}));
+    EXPECT_EQ(read.ignored[2].place.line, 4);
+}
+
+TEST(SettingsText, ValuesReadAsTheGettersReadThem)
+{
+    EXPECT_EQ(settings_boolValue("trueish"), true);
+    EXPECT_EQ(settings_boolValue("falsehood"), false);
+    EXPECT_EQ(settings_boolValue("TRUE"), std::nullopt);
+    EXPECT_EQ(settings_boolValue(""), std::nullopt);
+    EXPECT_EQ(settings_intValue("020"), 16);
+    EXPECT_EQ(settings_intValue("0x20"), 32);
+    EXPECT_EQ(settings_intValue("32bits"), 32);
+    EXPECT_EQ(settings_intValue("wide"), 0);
+    EXPECT_EQ(settings_intValue("-99999999999"), INT32_MIN);
+}
+
 TEST_F(SettingsTest, AnEmptyFileParsesAndDefinesNothing)
 {
     EXPECT_EQ(parse(""), "");

@@ -194,6 +194,96 @@ TEST(TextureConvert, SixteenBitAndReorderedChannelsComeOutAsRgb)
     EXPECT_EQ(std::vector<int>(texelAt(*image, 0, 0), texelAt(*image, 0, 0) + 3), (std::vector<int>{0x22, 0x33, 0x44}));
 }
 
+// The checker warns about images that are converted before upload; those that go up as they are
+// say nothing.
+TEST(TextureConvert, AConvertedImageSaysWhatItWas)
+{
+    std::string why;
+    const struct {
+        int bits;
+        uint32_t r, g, b, a;
+        const char *from;
+    } cases[] = {
+        {24, 0xFF, 0xFF00, 0xFF0000, 0, ""},
+        {24, 0xFF0000, 0xFF00, 0xFF, 0, ""},
+        {32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000, ""},
+        {32, 0xFF0000, 0xFF00, 0xFF, 0, "32-bit without alpha"},
+        {32, 0xFF000000, 0xFF0000, 0xFF00, 0xFF, "32-bit in another channel order"},
+        {16, 0xF800, 0x07E0, 0x001F, 0, "16-bit"},
+        {8, 0, 0, 0, 0, "palettised"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.from);
+        const SurfacePtr surface = makeSurface(2, 2, c.bits, c.r, c.g, c.b, c.a);
+        ASSERT_TRUE(surface);
+        const auto image = texture_convertSurface(*surface, why);
+        ASSERT_TRUE(image) << why;
+        EXPECT_EQ(image->convertedFrom, c.from);
+    }
+    const SurfacePtr keyed = makeSurface(2, 2, 24, 0xFF, 0xFF00, 0xFF0000, 0);
+    SDL_SetColorKey(keyed.get(), SDL_SRCCOLORKEY, 0);
+    const auto image = texture_convertSurface(*keyed, why);
+    ASSERT_TRUE(image) << why;
+    EXPECT_EQ(image->convertedFrom, "24-bit with a transparent colour");
+}
+
+// The loader's TGA reader fills whatever size the header claims, however little data follows.
+TEST(TextureRead, ATgaShorterThanItsHeaderPromisesIsRefusedUnread)
+{
+    const std::vector<unsigned char> texels(4 * 4 * 4, 200);
+    const std::string whole = makeTga(4, 4, true, texels);
+    std::string why;
+    const auto read = [&](const std::string &bytes, const char *type) {
+        return texture_readImage(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), type, why);
+    };
+    const auto image = read(whole, "tga");
+    ASSERT_TRUE(image) << why;
+    EXPECT_EQ(image->width, 4);
+    EXPECT_TRUE(read(whole, "TGA")) << "the ending is compared without case";
+
+    EXPECT_FALSE(read(whole.substr(0, whole.size() - 1), "tga"));
+    EXPECT_EQ(why, "TGA data shorter than its 4x4 header promises");
+
+    // A 30-byte file claiming 8974 x 8192 pixels of run-length data.
+    std::string huge = makeTga(1, 1, true, {1, 2, 3, 4});
+    huge[2] = 10;
+    huge[12] = static_cast<char>(8974 & 0xFF), huge[13] = static_cast<char>(8974 >> 8);
+    huge[14] = 0, huge[15] = 32;
+    huge += std::string(8, '\x7F');
+    EXPECT_FALSE(read(huge, "tga"));
+    EXPECT_EQ(why, "TGA data shorter than its 8974x8192 header promises");
+
+    // Only a name ending in .tga makes the loader read TGA; other endings go by the first bytes.
+    EXPECT_FALSE(read(whole, "png"));
+    EXPECT_FALSE(read(whole, nullptr));
+    EXPECT_FALSE(texture_readImage(nullptr, "tga", why));
+}
+
+// The loader gives the PNG reader no sign of a short read, so a chunk past the end is skipped
+// through stale bytes for seconds.
+TEST(TextureRead, APngWithAChunkCutShortIsRefusedUnread)
+{
+    if (test_runDir().empty())
+        GTEST_SKIP() << "no run directory with generated data";
+    const std::string whole = test_readFile(test_runDir() + "/data/particle3.png");
+    ASSERT_GT(whole.size(), 60u);
+    std::string why;
+    const auto read = [&](const std::string &bytes, const char *type) {
+        return texture_readImage(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), type, why);
+    };
+    EXPECT_TRUE(read(whole, "png")) << why;
+    EXPECT_TRUE(read(whole, "jpg")) << "any ending but .tga goes by the first bytes";
+    EXPECT_TRUE(read(whole + "trailing bytes", "png")) << "what follows IEND is not read";
+
+    EXPECT_FALSE(read(whole.substr(0, whole.size() - 1), "png"));
+    EXPECT_EQ(why, "PNG data ends inside a chunk or before its end");
+    // The first chunk after IHDR claims two gigabytes.
+    std::string huge = whole;
+    huge[33] = '\x7F', huge[34] = '\xFF', huge[35] = '\xFF', huge[36] = '\xF0';
+    EXPECT_FALSE(read(huge, "png"));
+    EXPECT_EQ(why, "PNG data ends inside a chunk or before its end");
+}
+
 TEST(TextureConvert, SurfacesThatCannotBeReadAreRefused)
 {
     std::string why;

@@ -31,49 +31,6 @@ int walks = 0;           // walks under way (actor_iterate, the collision pass);
 bool emptySlots = false; // a freed actor's slot waits for the end of the walks
 int visiting = -1;       // the slot actor_iterate stands on, so freeing it needs no search
 
-struct KindModel {
-    const char *file;
-    float scale;
-};
-
-// The model and scale of each kind that has one.
-KindModel kindModel(uint32_t kind)
-{
-    switch (kind) {
-    case ACTOR_PLAYER:
-        return {"data/Player.ms3d", 1.2f};
-#ifndef TRELVIK_SOLO
-    case ACTOR_PLAYER2:
-        return {"data/HeavyFighter.ms3d", 1.3f};
-#endif
-    case ACTOR_ENEMY1:
-        return {"data/Enemy5.ms3d", 1.5f};
-    case ACTOR_ENEMY2:
-        return {"data/Enemy4UV.ms3d", 0.45f};
-    case ACTOR_BOSS1:
-        return {"data/Enemy3UV.ms3d", 2.3f};
-    case ACTOR_BUILDING1:
-        return {"data/Building1.ms3d", 1.0f};
-    case ACTOR_BUILDING2:
-        return {"data/Building2UV.ms3d", 1.0f};
-    case ACTOR_SHOT:
-        return {"data/Shot.ms3d", 3.0f};
-    case ACTOR_ROCKET_DOWN:
-    case ACTOR_ROCKET_UP:
-        return {"data/RocketUV.ms3d", 1.5f};
-    case ACTOR_ESHOT:
-        return {"data/EShot.ms3d", 3.0f};
-    case ACTOR_ESHOT2:
-        return {"data/EShot2.ms3d", 3.0f};
-    case ACTOR_POWERUP_F:
-        return {"data/PowerUpFUV.ms3d", 1.4f};
-    case ACTOR_POWERUP_R:
-        return {"data/PowerUpRUV.ms3d", 1.4f};
-    default:
-        return {nullptr, 1.0f};
-    }
-}
-
 // The kind's record, with its values at creation. The draws from rand happen here, in the
 // order the game's randomness depends on: ENEMY1 shooter then drop, ENEMY2 one draw.
 void createData(ActorBody &body, float x, float y, float z)
@@ -130,6 +87,43 @@ void sweep()
 
 } // namespace
 
+ActorKindModel actor_kindModel(uint32_t kind)
+{
+    switch (kind) {
+    case ACTOR_PLAYER:
+        return {"data/Player.ms3d", 1.2f};
+#ifndef TRELVIK_SOLO
+    case ACTOR_PLAYER2:
+        return {"data/HeavyFighter.ms3d", 1.3f};
+#endif
+    case ACTOR_ENEMY1:
+        return {"data/Enemy5.ms3d", 1.5f};
+    case ACTOR_ENEMY2:
+        return {"data/Enemy4UV.ms3d", 0.45f};
+    case ACTOR_BOSS1:
+        return {"data/Enemy3UV.ms3d", 2.3f};
+    case ACTOR_BUILDING1:
+        return {"data/Building1.ms3d", 1.0f};
+    case ACTOR_BUILDING2:
+        return {"data/Building2UV.ms3d", 1.0f};
+    case ACTOR_SHOT:
+        return {"data/Shot.ms3d", 3.0f};
+    case ACTOR_ROCKET_DOWN:
+    case ACTOR_ROCKET_UP:
+        return {"data/RocketUV.ms3d", 1.5f};
+    case ACTOR_ESHOT:
+        return {"data/EShot.ms3d", 3.0f};
+    case ACTOR_ESHOT2:
+        return {"data/EShot2.ms3d", 3.0f};
+    case ACTOR_POWERUP_F:
+        return {"data/PowerUpFUV.ms3d", 1.4f};
+    case ACTOR_POWERUP_R:
+        return {"data/PowerUpRUV.ms3d", 1.4f};
+    default:
+        return {nullptr, 1.0f};
+    }
+}
+
 ActorWalk::ActorWalk()
 {
     ++walks;
@@ -175,7 +169,7 @@ actor *actor_new(uint32_t kind, float x, float y, float z)
     a.scale = 1.0f;
     a.data = nullptr;
 
-    const KindModel look = kindModel(kind);
+    const ActorKindModel look = actor_kindModel(kind);
     if (look.file != nullptr)
         actor_setModel(&a, look.file);
     createData(*body, x, y, z);

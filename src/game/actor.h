@@ -87,6 +87,13 @@ void actor_setModel(actor *a, const char *name);
 void actor_setScale(actor *a, float scale);
 void actor_setPosition(actor *a, float x, float y, float z);
 
+// The model file and scale a kind is created with; file is null for kinds without a model.
+struct ActorKindModel {
+    const char *file;
+    float scale;
+};
+ActorKindModel actor_kindModel(uint32_t kind);
+
 // Edges of the actor's extent: its model's box times its scale, at its position. An actor
 // without a model is an empty box at its position.
 float actor_leftEdge(const actor *a);

@@ -2,8 +2,7 @@
 // Owns nothing; what it reads goes into the game state and the actor list.
 #pragma once
 
-// The longest level name or keyword kept; longer words are cut to this many characters.
-constexpr int level_maxWord = 63;
+#include "game/level_parse.h"
 
 // Reads the level file at path: sets g_level, g_level_name and camera_max and creates an actor
 // for every known entry, in file order (so they stand in the list newest first). A file that

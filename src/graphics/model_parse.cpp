@@ -246,18 +246,35 @@ void computeBounds(model &m)
 
 } // namespace
 
-std::unique_ptr<model> model_parseMS3D(const unsigned char *bytes, size_t size)
+std::unique_ptr<model> model_parseMS3D(const unsigned char *bytes, size_t size, std::string *why)
 {
-    if (bytes == nullptr || size < ms3d_headerBytes || std::memcmp(bytes, ms3d_identifier, 10) != 0)
+    const auto refuse = [why](std::string reason) {
+        if (why != nullptr)
+            *why = std::move(reason);
         return nullptr;
+    };
+    if (bytes == nullptr || size < ms3d_headerBytes)
+        return refuse("shorter than the 14-byte header");
+    if (std::memcmp(bytes, ms3d_identifier, 10) != 0)
+        return refuse("does not begin with MS3D000000");
     const int32_t version = static_cast<int32_t>(readu32(bytes + 10));
     if (version != 3 && version != 4)
-        return nullptr;
+        return refuse("version " + std::to_string(version) + "; only versions 3 and 4 are read");
     Cursor in{bytes + ms3d_headerBytes, size - ms3d_headerBytes};
     auto m = std::make_unique<model>();
-    if (!readVertices(in, *m) || !readTriangles(in, *m) || !readGroups(in, *m) || !readMaterials(in, *m) ||
-        !readAnimation(in, *m) || !readJoints(in, *m))
-        return nullptr;
+    struct Section {
+        const char *name;
+        bool (*read)(Cursor &, model &);
+    };
+    static constexpr Section sections[] = {{"vertex", readVertices},     {"triangle", readTriangles},
+                                           {"group", readGroups},        {"material", readMaterials},
+                                           {"animation", readAnimation}, {"joint", readJoints}};
+    for (const Section &section : sections) {
+        const size_t at = size - in.left;
+        if (!section.read(in, *m))
+            return refuse(std::string("the ") + section.name + " section at byte " + std::to_string(at) +
+                          " is cut short");
+    }
     computeBounds(*m);
     return m;
 }

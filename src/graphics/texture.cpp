@@ -11,6 +11,7 @@
 #include <SDL_image.h>
 
 #include <algorithm>
+#include <cctype>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -131,22 +132,81 @@ void setFilters(GLint mag, GLint min)
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, min);
 }
 
+// The image loader's TGA reader takes the size in the header on trust: a file of a few bytes can
+// claim a 16383 x 65535 image, which the reader then allocates and fills pixel by pixel with
+// whatever it has, for seconds. Such a file is refused before it is decoded: the pixel data its
+// header promises must at least be there (for run-length data, one packet per 128 pixels).
+bool tgaDataPresent(SDL_RWops *source, std::string &why)
+{
+    const int start = SDL_RWtell(source);
+    const int end = SDL_RWseek(source, 0, RW_SEEK_END);
+    unsigned char header[18];
+    const bool read = start >= 0 && end >= start && SDL_RWseek(source, start, RW_SEEK_SET) == start &&
+                      SDL_RWread(source, header, sizeof header, 1) == 1;
+    SDL_RWseek(source, start, RW_SEEK_SET);
+    // Whatever cannot be measured is left to the reader, which reports it.
+    if (!read)
+        return true;
+    const auto u16 = [&](int at) { return static_cast<uint64_t>(header[at] | (header[at + 1] << 8)); };
+    const uint64_t idBytes = header[0], paletteBytes = header[1] != 0 ? u16(5) * ((header[7] + 7u) / 8u) : 0;
+    const uint64_t width = u16(12), height = u16(14), pixelBytes = (header[16] + 7u) / 8u;
+    const bool runLength = header[2] >= 9;
+    const uint64_t pixels = width * height;
+    const uint64_t needed =
+        sizeof header + idBytes + paletteBytes + (runLength ? (pixels + 127) / 128 * (1 + pixelBytes) : pixels * pixelBytes);
+    if (needed <= static_cast<uint64_t>(end - start))
+        return true;
+    why = "TGA data shorter than its " + std::to_string(width) + "x" + std::to_string(height) + " header promises";
+    return false;
+}
+
+// The image loader hands PNG data to the PNG reader without telling it when a read came up
+// short, so a chunk whose length runs past the end of the file is "read" and skipped from stale
+// bytes, up to two gigabytes of them, for seconds. The chunks are walked first: every one must lie
+// whole in the file, up to the closing IEND.
+bool pngChunksWhole(SDL_RWops *source, std::string &why)
+{
+    const int start = SDL_RWtell(source);
+    const int end = SDL_RWseek(source, 0, RW_SEEK_END);
+    bool whole = false;
+    if (start >= 0 && end >= start) {
+        int64_t at = start + 8; // after the signature
+        unsigned char head[8];
+        while (at + 8 <= end && SDL_RWseek(source, static_cast<int>(at), RW_SEEK_SET) == at &&
+               SDL_RWread(source, head, sizeof head, 1) == 1) {
+            const int64_t length = (static_cast<int64_t>(head[0]) << 24) | (head[1] << 16) | (head[2] << 8) | head[3];
+            at += 12 + length; // length, type, data, CRC
+            if (at > end)
+                break;
+            if (std::memcmp(head + 4, "IEND", 4) == 0) {
+                whole = true;
+                break;
+            }
+        }
+    }
+    SDL_RWseek(source, start, RW_SEEK_SET);
+    if (!whole)
+        why = "PNG data ends inside a chunk or before its end";
+    return whole;
+}
+
+bool sameWord(const char *a, const char *b)
+{
+    for (; *a != '\0' && *b != '\0'; ++a, ++b)
+        if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b)))
+            return false;
+    return *a == *b;
+}
+
 int texture_load(const char *name)
 {
     ++decodes;
-    const SurfacePtr surface(IMG_Load(name));
-    if (!surface) {
-        error("Texture loading. Failed to load File \"%s\": %s", name, SDL_GetError());
-        return -1;
-    }
+    // As the image loader does for a file name: what follows its last dot tells the formats
+    // without a signature (TGA) apart.
+    const char *dot = std::strrchr(name, '.');
     std::string why;
-    std::optional<TextureImage> image;
-    if (SDL_LockSurface(surface.get()) == 0) {
-        image = texture_convertSurface(*surface, why);
-        SDL_UnlockSurface(surface.get());
-    } else {
-        why = SDL_GetError();
-    }
+    const std::optional<TextureImage> image =
+        texture_readImage(SDL_RWFromFile(name, "rb"), dot != nullptr ? dot + 1 : nullptr, why);
     if (!image) {
         error("Texture loading. Failed to load File \"%s\": %s", name, why.c_str());
         return -1;
@@ -189,6 +249,37 @@ int texture_get(const char *name)
     return texture;
 }
 
+std::optional<TextureImage> texture_readImage(SDL_RWops *source, const char *type, std::string &why)
+{
+    if (source == nullptr) {
+        why = SDL_GetError();
+        return std::nullopt;
+    }
+    // The loader takes a file named .tga as TGA whatever it holds; any other is told by its first
+    // bytes, PNG by these four.
+    const bool tga = type != nullptr && sameWord(type, "tga");
+    unsigned char magic[4] = {0, 0, 0, 0};
+    const int start = SDL_RWtell(source);
+    const bool png = !tga && SDL_RWread(source, magic, sizeof magic, 1) == 1 && std::memcmp(magic, "\x89PNG", 4) == 0;
+    SDL_RWseek(source, start, RW_SEEK_SET);
+    if ((tga && !tgaDataPresent(source, why)) || (png && !pngChunksWhole(source, why))) {
+        SDL_RWclose(source);
+        return std::nullopt;
+    }
+    const SurfacePtr surface(IMG_LoadTyped_RW(source, 1, const_cast<char *>(type)));
+    if (!surface) {
+        why = SDL_GetError();
+        return std::nullopt;
+    }
+    if (SDL_LockSurface(surface.get()) != 0) {
+        why = SDL_GetError();
+        return std::nullopt;
+    }
+    std::optional<TextureImage> image = texture_convertSurface(*surface, why);
+    SDL_UnlockSurface(surface.get());
+    return image;
+}
+
 std::optional<TextureImage> texture_convertSurface(const SDL_Surface &surface, std::string &why)
 {
     const SDL_PixelFormat *format = surface.format;
@@ -213,6 +304,7 @@ std::optional<TextureImage> texture_convertSurface(const SDL_Surface &surface, s
     if (bytesPerPixel == 1 && format->palette != nullptr) {
         const SDL_Palette &palette = *format->palette;
         TextureImage image = emptyImage(width, height, keyed ? 4 : 3, false);
+        image.convertedFrom = keyed ? "palettised with a transparent colour" : "palettised";
         for (int y = 0; y < height; ++y) {
             unsigned char *out = &image.pixels[static_cast<size_t>(y) * image.rowBytes];
             for (int x = 0; x < width; ++x, out += image.components) {
@@ -235,6 +327,7 @@ std::optional<TextureImage> texture_convertSurface(const SDL_Surface &surface, s
     if (bytesPerPixel == 2 && format->Rmask == 0xFF && format->Gmask == 0xFF00 && format->Amask == 0 &&
         (format->Bmask & 0xFFFF0000u) != 0) {
         TextureImage image = emptyImage(width, height, 4, false);
+        image.convertedFrom = "grey with a transparent grey level";
         for (int y = 0; y < height; ++y) {
             unsigned char *out = &image.pixels[static_cast<size_t>(y) * image.rowBytes];
             for (int x = 0; x < width; ++x, out += 4) {
@@ -272,6 +365,11 @@ std::optional<TextureImage> texture_convertSurface(const SDL_Surface &surface, s
     // Everything else (16-bit, padded 32-bit, other channel orders, colour keys) pixel by pixel.
     const bool alpha = keyed || format->Amask != 0;
     TextureImage image = emptyImage(width, height, alpha ? 4 : 3, false);
+    image.convertedFrom = std::to_string(8 * bytesPerPixel) + "-bit" +
+                          (keyed                                        ? " with a transparent colour"
+                           : bytesPerPixel == 4 && format->Amask == 0  ? " without alpha"
+                           : bytesPerPixel >= 3                         ? " in another channel order"
+                                                                        : "");
     for (int y = 0; y < height; ++y) {
         unsigned char *out = &image.pixels[static_cast<size_t>(y) * image.rowBytes];
         for (int x = 0; x < width; ++x, out += image.components) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 struct SDL_Surface;
+struct SDL_RWops;
 
 // The handle of the image at name (a path as given, relative to the working directory).
 // The first request decodes and uploads; every later one, also after a failure, answers from
@@ -24,7 +25,16 @@ struct TextureImage {
     bool bgr = false;   // bytes run B, G, R(, A) when true, R, G, B(, A) otherwise
     int rowBytes = 0;
     std::vector<unsigned char> pixels; // height * rowBytes bytes
+    std::string convertedFrom; // what the surface was when its pixels had to be converted
+                               // ("palettised", "16-bit", ...); empty when its rows went up as they were
 };
+
+// Decodes an image as the cache does, without GL: the image loader reads source (and closes it),
+// type being the file name's ending (it picks the formats without a signature, such as TGA; the
+// others are told by their first bytes), then texture_convertSurface. A TGA whose data is shorter
+// than its header promises, and a PNG with a chunk cut short, are refused unread. Empty, with the reason in why, when the image
+// cannot be read; a null source gives SDL's error of the moment (from opening the file).
+std::optional<TextureImage> texture_readImage(SDL_RWops *source, const char *type, std::string &why);
 
 // Reads any surface the image loader returns (palettised, greyscale, grey with transparency,
 // 16-, 24- or 32-bit, any channel masks) into 24- or 32-bit rows; a colour key or an alpha

@@ -4,7 +4,7 @@
 
 #include "kernel/common.h"
 
-#include <cerrno>
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -32,49 +32,22 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-bool isSpace(int c)
+bool isSpace(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
-// Reads the next word into word; false at end of file. A word longer than
-// settings_maxWord is consumed, reported and skipped.
-bool readWord(std::FILE *file, const char *path, std::string &word)
-{
-    for (;;) {
-        int c;
-        do
-            c = std::fgetc(file);
-        while (c != EOF && isSpace(c));
-        if (c == EOF)
-            return false;
-
-        word.clear();
-        bool tooLong = false;
-        for (; c != EOF && !isSpace(c); c = std::fgetc(file)) {
-            if (word.size() < static_cast<size_t>(settings_maxWord))
-                word.push_back(static_cast<char>(c));
-            else
-                tooLong = true;
-        }
-        if (!tooLong)
-            return true;
-        error("Settings file %s: word longer than %d characters skipped: %.20s...", path, settings_maxWord,
-              word.c_str());
-    }
-}
-
 // Splits key=value; leading equals signs are skipped, the value is everything after the
 // first sign that follows the key. Words with no key or no value define nothing.
-void acceptWord(const std::string &word)
+void acceptWord(std::string_view word, SettingsPlace place, SettingsText &out)
 {
     const size_t keyStart = word.find_first_not_of('=');
-    if (keyStart == std::string::npos)
+    const size_t sign = keyStart == std::string_view::npos ? keyStart : word.find('=', keyStart);
+    if (sign == std::string_view::npos || sign + 1 == word.size()) {
+        out.ignored.push_back({std::string(word), {}, place});
         return;
-    const size_t sign = word.find('=', keyStart);
-    if (sign == std::string::npos || sign + 1 == word.size())
-        return;
-    settingslist.push_back({word.substr(keyStart, sign - keyStart), word.substr(sign + 1)});
+    }
+    out.pairs.push_back({std::string(word.substr(keyStart, sign - keyStart)), std::string(word.substr(sign + 1)), place});
 }
 
 const Setting *findSetting(const char *key)
@@ -87,6 +60,34 @@ const Setting *findSetting(const char *key)
 
 } // namespace
 
+SettingsText settings_readText(std::string_view text)
+{
+    SettingsText out;
+    SettingsPlace place;
+    size_t lineStart = 0;
+    size_t at = 0;
+    for (;;) {
+        for (; at < text.size() && isSpace(text[at]); ++at) {
+            if (text[at] == '\n') {
+                if (place.line < INT_MAX)
+                    ++place.line;
+                lineStart = at + 1;
+            }
+        }
+        if (at == text.size())
+            return out;
+        const size_t start = at;
+        while (at < text.size() && !isSpace(text[at]))
+            ++at;
+        const std::string_view word = text.substr(start, at - start);
+        place.column = static_cast<int>(std::min<size_t>(start - lineStart + 1, INT_MAX));
+        if (word.size() > static_cast<size_t>(settings_maxWord))
+            out.longWords.push_back({std::string(word.substr(0, settings_maxWord)), place});
+        else
+            acceptWord(word, place, out);
+    }
+}
+
 bool settings_parseFile(const char *path)
 {
     File file(std::fopen(path, "r"));
@@ -94,9 +95,18 @@ bool settings_parseFile(const char *path)
         error("Failed to open settings file: %s", path);
         return false;
     }
-    std::string word;
-    while (readWord(file.get(), path, word))
-        acceptWord(word);
+    std::string text;
+    char chunk[4096];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
+        text.append(chunk, got);
+    SettingsText read = settings_readText(text);
+    // Reported in file order, before anything else is said about the file.
+    for (const SettingsLongWord &word : read.longWords)
+        error("Settings file %s: word longer than %d characters skipped: %.20s...", path, settings_maxWord,
+              word.start.c_str());
+    for (SettingsPair &pair : read.pairs)
+        settingslist.push_back({std::move(pair.key), std::move(pair.value)});
     // A file that opens but cannot be read (a directory, an I/O error) counts as not opened:
     // going on with part of the settings would hide the problem.
     if (std::ferror(file.get())) {
@@ -121,17 +131,28 @@ const char *settings_getCharSetting(const char *key)
 
 bool settings_getBoolSetting(const char *key)
 {
-    const char *value = settings_getCharSetting(key);
-    if (std::strncmp(value, "true", 4) == 0)
-        return true;
-    if (std::strncmp(value, "false", 5) != 0)
+    const std::optional<bool> value = settings_boolValue(settings_getCharSetting(key));
+    if (!value)
         error("Setting is not a bool value: %s", key);
-    return false;
+    return value.value_or(false);
 }
 
 int32_t settings_getIntSetting(const char *key)
 {
-    const char *value = settings_getCharSetting(key);
+    return settings_intValue(settings_getCharSetting(key));
+}
+
+std::optional<bool> settings_boolValue(const char *value)
+{
+    if (std::strncmp(value, "true", 4) == 0)
+        return true;
+    if (std::strncmp(value, "false", 5) == 0)
+        return false;
+    return std::nullopt;
+}
+
+int32_t settings_intValue(const char *value)
+{
     const long number = std::strtol(value, nullptr, 0);
     if (number > INT32_MAX)
         return INT32_MAX;

@@ -224,6 +224,16 @@ TEST_F(LevelTest, EntryCutShortByTheEndIsReportedAndDropped)
     }
 }
 
+// The parser lists every fault for the checker; the game reports the first and stops there.
+TEST_F(LevelTest, OnlyTheFirstFaultIsReportedAndNothingAfterItIsUsed)
+{
+    const std::string err = load("LEVEL: 1 A\nCAMERASTOP: 10\nENEMY2 1 2 3\nENEMY1 x 2 3\nBOSS1 1 2 3\n"
+                                 "ENEMY1 y 2 3\nENEMY2 1\n");
+    expectOneReport(err, "\"x\" is not a number");
+    EXPECT_EQ(listedKinds(), std::vector<uint32_t>{ACTOR_ENEMY2});
+    EXPECT_EQ(g_boss_energy, 0);
+}
+
 // ---- over-long words ----
 
 TEST_F(LevelTest, OverLongNameIsCutAndReportedOnce)

@@ -1,0 +1,150 @@
+// check_main.cpp -- trelvik-check: tells a level designer or modder whether a run directory would
+// play, before starting the game. Reads everything the game reads at start, with the game's own
+// readers, and prints one line per problem and a summary. Exit status: 0 when there are no
+// errors (warnings allowed), 1 when there are, 2 when the directory cannot be checked at all.
+#include "check_config.h"
+#include "check_level.h"
+#include "check_media.h"
+#include "check_model.h"
+#include "check_report.h"
+
+#include "game/actor.h"
+
+#include <SDL.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr const char *levelFile = "data/level1.map";
+
+struct KindUse {
+    uint32_t kind;
+    const char *users;
+    bool always; // loaded at start whatever the level holds
+};
+
+// Every kind with a model: the ships and what the game spawns during play are loaded at start,
+// the level's kinds only when the level places them.
+const KindUse kindUses[] = {
+    {ACTOR_PLAYER, "the first ship", true},
+    {ACTOR_PLAYER2, "the second ship", true},
+    {ACTOR_SHOT, "bullets", true},
+    {ACTOR_ROCKET_DOWN, "rockets", true},
+    {ACTOR_ESHOT, "enemy shots", true},
+    {ACTOR_ESHOT2, "the boss's shots", true},
+    {ACTOR_POWERUP_F, "fire-rate power-ups", true},
+    {ACTOR_POWERUP_R, "rocket power-ups", true},
+    {ACTOR_ENEMY1, "ENEMY1 entries", false},
+    {ACTOR_ENEMY2, "ENEMY2 entries", false},
+    {ACTOR_BOSS1, "the boss", false},
+    {ACTOR_BUILDING1, "BUILDING1 entries", false},
+    {ACTOR_BUILDING2, "BUILDING2 entries", false},
+};
+
+// The images the window, the HUD and the effects load at start.
+const CheckImage startImages[] = {
+    {"data/font2.tga", "the HUD text"},      {"data/Skymap.jpg", "the sky"},
+    {"data/boden.jpg", "the ground"},        {"data/particle3.png", "particles"},
+    {"data/explosion2.png", "explosions"},   {"data/explosion4.png", "explosions"},
+    {"data/explosion5.png", "explosions"},   {"data/shield2.png", "the shields"},
+};
+
+struct Sound {
+    const char *path;
+    const char *users;
+};
+const Sound sounds[] = {
+    {"data/shot.wav", "shots"},
+    {"data/explos.wav", "explosions"},
+    {"data/cash.wav", "power-ups"},
+};
+constexpr const char *musicFile = "data/phenomenon.wav";
+
+void usage(std::FILE *out)
+{
+    std::fputs("usage: trelvik-check [run-directory]\n"
+               "Checks config.ini and data/ of a run directory (default: the current one) the way the game reads\n"
+               "them, prints one line per problem and a summary. Errors (the game would report them, misdraw or\n"
+               "drop data, or the level cannot be won) give exit status 1; warnings alone give 0.\n",
+               out);
+}
+
+bool levelUses(const std::optional<LevelRecord> &level, uint32_t kind)
+{
+    if (!level)
+        return false;
+    for (size_t i = 0; i < level->used; ++i)
+        if (level->entries[i].kind == kind)
+            return true;
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    std::string dir = ".";
+    int positional = 0;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "-h" || arg == "--help") {
+            usage(stdout);
+            return 0;
+        }
+        if ((arg.size() > 1 && arg[0] == '-') || ++positional > 1) {
+            usage(stderr);
+            return 2;
+        }
+        dir = arg;
+    }
+    if (chdir(dir.c_str()) != 0) {
+        std::fprintf(stderr, "trelvik-check: cannot enter %s: %s\n", dir.c_str(), std::strerror(errno));
+        return 2;
+    }
+
+    CheckReport report;
+    check_config(report);
+    const std::optional<LevelRecord> level = check_levelFile(report, levelFile);
+
+    std::vector<CheckImage> images(std::begin(startImages), std::end(startImages));
+    std::map<std::string, std::unique_ptr<model>> loaded; // by file, so shared files are read once
+    std::map<uint32_t, const model *> byKind;
+    for (const KindUse &use : kindUses) {
+        if (!use.always && !levelUses(level, use.kind))
+            continue;
+        const char *file = actor_kindModel(use.kind).file;
+        auto found = loaded.find(file);
+        if (found == loaded.end())
+            found = loaded.emplace(file, check_model(report, file, use.users, images)).first;
+        byKind[use.kind] = found->second.get();
+    }
+    if (level)
+        check_levelPlacement(report, levelFile, *level, byKind);
+
+    for (const CheckImage &image : images)
+        check_image(report, image);
+
+    if (!check_openAudio())
+        check_warning(report, "data", std::string("the mixer could not be opened (") + SDL_GetError() +
+                                          "); sounds were checked with SDL's WAV reader only");
+    for (const Sound &sound : sounds)
+        check_sound(report, sound.path, sound.users);
+    check_music(report, musicFile);
+    check_closeAudio();
+    SDL_Quit();
+
+    check_print(report, stdout);
+    const int errors = check_count(report, Severity::error), warnings = check_count(report, Severity::warning);
+    std::printf("trelvik-check: %s: %d error%s, %d warning%s: %s\n", dir.c_str(), errors, errors == 1 ? "" : "s",
+                warnings, warnings == 1 ? "" : "s", errors == 0 ? "ready to play" : "not ready to play");
+    return errors == 0 ? 0 : 1;
+}
