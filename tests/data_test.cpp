@@ -238,7 +238,7 @@ namespace {
 
 struct Wav {
     bool ok = false;
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec audioFormat{};
     std::vector<int16_t> samples; // interleaved left, right
 };
 
@@ -247,7 +247,7 @@ Wav readWav(const std::string &file)
     Wav w;
     Uint8 *buffer = nullptr;
     Uint32 length = 0;
-    if (SDL_LoadWAV((dataDir() + "/" + file).c_str(), &w.spec, &buffer, &length) == nullptr)
+    if (SDL_LoadWAV((dataDir() + "/" + file).c_str(), &w.audioFormat, &buffer, &length) == nullptr)
         return w;
     w.samples.resize(length / 2);
     std::copy_n(buffer, length - length % 2, reinterpret_cast<Uint8 *>(w.samples.data()));
@@ -280,9 +280,9 @@ TEST_F(DataSound, EverySoundIsSixteenBitStereoAt22050AndLoadsThroughTheMixer)
     for (const Expect &e : {Expect{"shot.wav", 0.1, 0.5}, Expect{"explos.wav", 0.7, 1.6}, Expect{"cash.wav", 0.3, 1.2}}) {
         const Wav w = readWav(e.file);
         ASSERT_TRUE(w.ok) << e.file << ": " << SDL_GetError();
-        EXPECT_EQ(w.spec.freq, 22050) << e.file;
-        EXPECT_EQ(w.spec.format, AUDIO_S16LSB) << e.file;
-        EXPECT_EQ(w.spec.channels, 2) << e.file;
+        EXPECT_EQ(w.audioFormat.freq, 22050) << e.file;
+        EXPECT_EQ(w.audioFormat.format, AUDIO_S16LSB) << e.file;
+        EXPECT_EQ(w.audioFormat.channels, 2) << e.file;
         Mix_Chunk *chunk = Mix_LoadWAV((dataDir() + "/" + e.file).c_str());
         ASSERT_NE(chunk, nullptr) << e.file << ": " << Mix_GetError();
         const double seconds = chunk->alen / (22050.0 * 4);
@@ -319,7 +319,7 @@ TEST_F(DataSound, MusicLoopsForAMinuteWithoutAClick)
 {
     const Wav w = readWav("phenomenon.wav");
     ASSERT_TRUE(w.ok);
-    ASSERT_EQ(w.spec.channels, 2);
+    ASSERT_EQ(w.audioFormat.channels, 2);
     const size_t frames = w.samples.size() / 2;
     EXPECT_GE(frames / 22050.0, 60.0);
     for (int channel = 0; channel < 2; ++channel) {
