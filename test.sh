@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs the whole test suite headless: first the normal build, then the same
-# suite built with AddressSanitizer and UndefinedBehaviorSanitizer (clang).
+# suite built with AddressSanitizer and UndefinedBehaviorSanitizer (clang), then every fuzz target
+# for 20 seconds.
 set -euo pipefail
 cd "$(dirname "$0")"
 tools/install-deps.sh
@@ -14,3 +15,5 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTRELVIK_SANITIZE=ON
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build build-asan -j"$jobs"
 tools/headless.sh ctest --test-dir build-asan --output-on-failure -j"$jobs"
+
+tools/fuzz/run.sh 20

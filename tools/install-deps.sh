@@ -3,7 +3,7 @@
 # apt-get needs root: run as root, or have sudo.
 set -euo pipefail
 packages=(
-    build-essential cmake ninja-build pkg-config clang
+    build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
     libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
     libstb-dev libsndfile1-dev fonts-dejavu-core
     libgtest-dev libbenchmark-dev
