@@ -1,11 +1,13 @@
-// actor_collide.cpp -- the collision pass: every ordered pair of listed actors, newest first,
-// with the game's rules for shots, enemies, the boss, the ships and power-ups.
+// actor_collide.cpp -- the collision pass: ordered pairs of listed actors, newest first, with the
+// game's rules for shots, enemies, the boss, the ships and power-ups.
 #include "game/actor.h"
 
 #include "game/actor_list.h"
 #include "game/task_test.h"
 #include "graphics/explosion.h"
 #include "graphics/particle.h"
+
+#include <vector>
 
 namespace {
 
@@ -149,6 +151,32 @@ void applyRule(const Pair &p)
     }
 }
 
+// Only bullets, rockets and the ships have rules as the first actor of a pair.
+bool hasRuleAsA(uint32_t kind)
+{
+    return isShotOrRocket(kind) || isShip(kind);
+}
+
+struct Extent {
+    float left, right, bottom, top;
+    bool live;
+};
+
+// Kept between passes so a pass allocates nothing once the list has stopped growing.
+std::vector<Extent> passExtents;
+
+// Extents of the slots not measured yet, up to count.
+void extendExtents(std::vector<Extent> &extents, int count)
+{
+    for (int slot = static_cast<int>(extents.size()); slot < count; ++slot) {
+        const actor *a = actorlist_slot(slot);
+        if (a == nullptr)
+            extents.push_back({0, 0, 0, 0, false});
+        else
+            extents.push_back({actor_leftEdge(a), actor_rightEdge(a), actor_bottomEdge(a), actor_topEdge(a), true});
+    }
+}
+
 } // namespace
 
 bool actor_collide(const actor *a, const actor *b)
@@ -167,18 +195,30 @@ bool actor_collide(const actor *a, const actor *b)
 void actor_collideAll()
 {
     const ActorWalk walk;
+    // Extents per slot, made once per pass: rules create and remove actors but move none.
+    // The same four comparisons as actor_collide, on the same values.
+    std::vector<Extent> &extents = passExtents;
+    extents.clear();
     // The outer loop starts at the head of the list as it stands now, so power-ups made by the
     // pass are not reached by it; every inner loop starts at the head as it stands then.
     for (int slotA = actorlist_slotCount() - 1; slotA >= 0; --slotA) {
-        for (int slotB = actorlist_slotCount() - 1; slotB >= 0; --slotB) {
+        actor *a = actorlist_slot(slotA);
+        // Pairs whose first actor has no rule as A change nothing and are not tested.
+        if (a == nullptr || !hasRuleAsA(a->kind))
+            continue;
+        const int head = actorlist_slotCount() - 1;
+        extendExtents(extents, head + 1);
+        for (int slotB = head; slotB >= 0; --slotB) {
             // An actor removed by a rule takes no further part in the pass.
-            actor *a = actorlist_slot(slotA);
-            if (a == nullptr)
+            const Extent &ea = extents[static_cast<size_t>(slotA)];
+            if (!ea.live)
                 break;
-            actor *b = actorlist_slot(slotB);
-            if (b == nullptr || !actor_collide(a, b))
+            const Extent &eb = extents[static_cast<size_t>(slotB)];
+            if (!eb.live || eb.left > ea.right || ea.left > eb.right || ea.bottom > eb.top || eb.bottom > ea.top)
                 continue;
-            applyRule({a, slotA, b, slotB});
+            applyRule({a, slotA, actorlist_slot(slotB), slotB});
+            extents[static_cast<size_t>(slotA)].live = actorlist_slot(slotA) != nullptr;
+            extents[static_cast<size_t>(slotB)].live = actorlist_slot(slotB) != nullptr;
         }
     }
 }
