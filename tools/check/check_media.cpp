@@ -105,10 +105,10 @@ void check_sound(CheckReport &report, const std::string &path, const std::string
             check_error(report, path, std::string("does not load (") + Mix_GetError() + "); " + consequence);
         return;
     }
-    SDL_AudioSpec spec;
+    SDL_AudioSpec format;
     Uint8 *samples = nullptr;
     Uint32 length = 0;
-    if (SDL_LoadWAV(path.c_str(), &spec, &samples, &length) == nullptr) {
+    if (SDL_LoadWAV(path.c_str(), &format, &samples, &length) == nullptr) {
         check_error(report, path, std::string("does not load (") + SDL_GetError() + "); " + consequence);
         return;
     }
