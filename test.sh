@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs the whole test suite headless: first the normal build, then the same
 # suite built with AddressSanitizer and UndefinedBehaviorSanitizer (clang), a short run of each fuzz
-# target, then a minute of random
+# target (20 s), then a minute of random
 # play of each sanitized program (tools/soak.sh; the ten-minute runs are made by hand).
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -20,7 +20,7 @@ cmake --build build-asan -j"$jobs"
 tools/headless.sh ctest --test-dir build-asan --output-on-failure -j"$jobs" -E 'e2e\.(boss|gameover|fire|scroll)_test'
 
 # A short run of each fuzz target (the long runs are made by hand: tools/fuzz/run.sh 600).
-tools/fuzz/run.sh 15
+tools/fuzz/run.sh 20
 
 # Both programs side by side, each on its own virtual display.
 tools/soak.sh build-asan/run/trelvik 60 >build-asan/soak-trelvik.txt 2>&1 &

@@ -271,9 +271,11 @@ std::unique_ptr<model> model_parseMS3D(const unsigned char *bytes, size_t size, 
                                            {"animation", readAnimation}, {"joint", readJoints}};
     for (const Section &section : sections) {
         const size_t at = size - in.left;
-        if (!section.read(in, *m))
-            return refuse(std::string("the ") + section.name + " section at byte " + std::to_string(at) +
-                          " is cut short");
+        if (!section.read(in, *m)) {
+            if (why != nullptr)
+                *why = std::string("the ") + section.name + " section at byte " + std::to_string(at) + " is cut short";
+            return nullptr;
+        }
     }
     computeBounds(*m);
     return m;

@@ -4,6 +4,7 @@
 #include "kernel/settings.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -97,8 +98,9 @@ const Key *findKey(const std::string &name)
 
 void check_config(CheckReport &report)
 {
+    std::error_code ec;
     std::ifstream file(configFile, std::ios::binary);
-    if (!file) {
+    if (!file || !std::filesystem::is_regular_file(configFile, ec)) {
         check_error(report, configFile, "cannot be opened; the game ends at start");
         return;
     }

@@ -15,7 +15,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <string>

@@ -49,7 +49,7 @@ run_target() {
     rm -rf "$seeds" "$findings"
     mkdir -p "$seeds" "$corpus" "$findings"
     case $target in
-    settings) seed "$seeds" ini "$root" "$run" "$testdata" ;;
+    settings) seed "$seeds" ini "$run" "$testdata" ;;
     level) seed "$seeds" map "$run/data" "$testdata" ;;
     ms3d) seed "$seeds" ms3d "$run/data" "$testdata" ;;
     image) seed "$seeds" "png jpg jpeg tga bmp" "$run/data" "$testdata" ;;
