@@ -23,9 +23,9 @@ tools/headless.sh ctest --test-dir build-asan --output-on-failure -j"$jobs" -E '
 tools/fuzz/run.sh 20
 
 # Both programs side by side, each on its own virtual display.
-tools/soak.sh build-asan/run/trelvik 60 >build-asan/soak-trelvik.txt 2>&1 &
+tools/soak.sh build-asan/run/trelvik 60 20 >build-asan/soak-trelvik.txt 2>&1 &
 soak_two=$!
-tools/soak.sh build-asan/run/trelvik-solo 60 >build-asan/soak-trelvik-solo.txt 2>&1 &
+tools/soak.sh build-asan/run/trelvik-solo 60 20 >build-asan/soak-trelvik-solo.txt 2>&1 &
 soak_one=$!
 soak_status=0
 wait $soak_two || soak_status=1
