@@ -40,6 +40,13 @@ void compileGlyph(unsigned int list, int glyph)
     glVertex2d(glyph_size, 0);
     glTexCoord2f(left, top);
     glVertex2d(0, 0);
+    // Calling a list leaves GL's current texture coordinate at its last vertex's. A glyph that
+    // left its own would change it on every character, and Mesa's software rasteriser then
+    // revalidates its whole fragment state for each one (a HUD line cost a millisecond); so
+    // every glyph ends with the same empty quad at texture coordinate (0, 0).
+    glTexCoord2f(0, 0);
+    for (int corner = 0; corner < 4; ++corner)
+        glVertex2d(0, 0);
     glEnd();
     glTranslated(glyph_advance, 0, 0);
     glEndList();
