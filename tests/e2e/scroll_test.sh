@@ -16,6 +16,12 @@ for program in trelvik trelvik-solo; do
     echo "  (second screenshot done ${taken}s after the window opened)"
     sleep 4
     screenshot "scroll-$program-2-scrolling"
+    # The first enemies are on screen by now: the ships open fire (the README's picture).
+    keys_for $program
+    hold_keys $FIRE $FIRE2
+    sleep 2.5
+    screenshot "scroll-$program-3-fighting"
+    release_keys $FIRE $FIRE2
     if [ "$(echo "$taken < 3" | bc)" = 1 ]; then
         check "$program: the picture stands still while the game is ready" \
             [ "$(pix diff "$SHOT_DIR/scroll-$program-0-ready.png" "$SHOT_DIR/scroll-$program-1-ready.png")" -lt 50 ]
