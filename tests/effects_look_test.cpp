@@ -3,6 +3,7 @@
 // screenshots (tests/screenshots/) for people to look at.
 #include "graphics/explosion.h"
 #include "graphics/font.h"
+#include "graphics/frustum.h"
 #include "graphics/particle.h"
 #include "graphics/shield.h"
 #include "support/test_support.h"
@@ -178,6 +179,7 @@ protected:
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
+        frustum_reset(); // no view computed yet: every particle counts as in view
     }
     void TearDown() override
     {
@@ -283,6 +285,28 @@ TEST_F(EffectsLookTest, EveryEffectAppearsWhereAndHowItShould)
         expectColour("a glyph", {20 + 12 * glyph + 6, 28}, {255, 255, 255}, 0);
     expectDark("the space after KINDS", {20 + 12 * 5 + 6, 28});
     expectDark("above the text", {26, 19});
+}
+
+// Particles outside the view are moved but not drawn; those inside still are, whatever lies
+// beyond the view.
+TEST_F(EffectsLookTest, ParticlesOutOfViewStillMoveAndRetire)
+{
+    frustum_calculate();
+    ParticleSystem *seen = particle_newSys(0, 0, -60, 1, false);
+    ParticleSystem *unseen = particle_newSys(5000, 0, -60, 1, false);
+    const float seenSpeed = seen->particles.front().yi, unseenSpeed = unseen->particles.front().yi;
+    g_frameInterval = 0.05f;
+    particle_drawAll();
+    saveScreenshot("burst_in_and_out_of_view");
+    expectColour("the spark in view", project(0, 0, -60), {253, 253, 1}, 6);
+    EXPECT_LT(seen->particles.front().life, 1.0f);
+    EXPECT_LT(unseen->particles.front().life, 1.0f) << "out of view, still fading";
+    EXPECT_FLOAT_EQ(seen->particles.front().yi, seenSpeed - 0.05f);
+    EXPECT_FLOAT_EQ(unseen->particles.front().yi, unseenSpeed - 0.05f) << "out of view, still falling";
+    g_frameInterval = 10; // past every particle's life
+    particle_drawAll();
+    particle_drawAll();
+    EXPECT_TRUE(particle_systems().empty()) << "both bursts retired";
 }
 
 TEST_F(EffectsLookTest, FreshBurstIsOneYellowSparkAtItsOrigin)

@@ -2,6 +2,7 @@
 // pass retires a finished burst or the owner of an emitter frees it; the list owns them all.
 #include "graphics/particle.h"
 
+#include "graphics/frustum.h"
 #include "graphics/texture.h"
 #include "tasks/task_timer.h"
 
@@ -33,13 +34,19 @@ float randomFade()
 bool drawSys(ParticleSystem &system, float dt)
 {
     int alive = 0;
+    // A square's corners lie within 1.5 half-edges of its centre.
+    const float reach = system.size * 1.5f;
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(text));
     for (Particle &p : system.particles) {
         if (!p.active)
             continue;
         ++alive;
-        glColor4f(p.r, p.g, p.b, p.life);
-        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(text));
-        particle_drawSquare(p.x, p.y, p.z, system.size);
+        // Out of view a particle is only moved: the trails of enemies far ahead of the camera
+        // would otherwise cost as much as everything on screen.
+        if (frustum_isSphereVisable(p.x, p.y, p.z, reach)) {
+            glColor4f(p.r, p.g, p.b, p.life);
+            particle_drawSquare(p.x, p.y, p.z, system.size);
+        }
 
         p.x += p.xi * slowdown * dt;
         p.y += p.yi * slowdown * dt;

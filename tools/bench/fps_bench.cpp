@@ -8,6 +8,8 @@
 #include "game/actor.h"
 #include "game/task_test.h"
 #include "graphics/explosion.h"
+#include "graphics/frustum.h"
+#include "graphics/model.h"
 #include "graphics/particle.h"
 #include "kernel/main.h"
 #include "kernel/settings.h"
@@ -70,7 +72,18 @@ struct Figures {
     double passesPerSecond; // game tick, frame and swap
     double framesPerSecond; // frame and swap alone
     int actors;             // listed actors, averaged over the passes
+    int inView;             // of those, inside the view frustum (what culling draws)
 };
+
+int g_inView = 0;
+
+// Counts an actor whose model's sphere the last frame's frustum holds, as the frame tests it.
+void countInView(actor *a)
+{
+    if (a != nullptr && a->model != nullptr &&
+        frustum_isSphereVisable(a->position->x, a->position->y, a->position->z, a->model->radius))
+        ++g_inView;
+}
 
 // One new game scrolled from its start to its camera stop in the given number of passes; the
 // ships are invincible so the game cannot end on the way.
@@ -81,7 +94,7 @@ Figures scrollLevel(int passes)
     g_invincible = true;
     g_frameInterval = camera_max / g_camera_speed / static_cast<float>(passes);
     Clock::duration inFrame{};
-    long actors = 0;
+    long actors = 0, inView = 0;
     const auto start = Clock::now();
     for (int i = 0; i < passes; ++i) {
         task_test_tick();
@@ -89,9 +102,13 @@ Figures scrollLevel(int passes)
         task_video_tick();
         inFrame += Clock::now() - frameStart;
         actors += actor_count();
+        g_inView = 0;
+        actor_iterate(countInView);
+        inView += g_inView;
     }
     const double total = seconds(Clock::now() - start);
-    return {passes / total, passes / seconds(inFrame), static_cast<int>(actors / passes)};
+    return {passes / total, passes / seconds(inFrame), static_cast<int>(actors / passes),
+            static_cast<int>(inView / passes)};
 }
 
 } // namespace
@@ -145,9 +162,9 @@ int main(int argc, char **argv)
     const double empty = median(empties);
 
     std::printf("medians of %d rounds\n", rounds);
-    std::printf("%-24s %10s %10s %8s %8s   %s\n", "configuration", "passes/s", "frames/s", "ratio", "actors",
-                "frames/s of each round");
-    std::printf("%-24s %10s %10.1f %8s %8s  ", "empty frame (clear, swap)", "-", empty, "1.000", "-");
+    std::printf("%-25s %9s %9s %7s %7s %8s   %s\n", "configuration", "passes/s", "frames/s", "ratio", "actors",
+                "in view", "frames/s of each round");
+    std::printf("%-25s %9s %9.1f %7s %7s %8s  ", "empty frame (clear, swap)", "-", empty, "1.000", "-", "-");
     for (const double e : empties)
         std::printf(" %.1f", e);
     std::printf("\n");
@@ -158,14 +175,15 @@ int main(int argc, char **argv)
             framesPerSecond.push_back(f.framesPerSecond);
         }
         const double frames = median(framesPerSecond);
-        std::printf("%-24s %10.1f %10.1f %8.4f %8d  ", c.name, median(passesPerSecond), frames, frames / empty,
-                    c.runs.front().actors);
+        std::printf("%-25s %9.1f %9.1f %7.4f %7d %8d  ", c.name, median(passesPerSecond), frames, frames / empty,
+                    c.runs.front().actors, c.runs.front().inView);
         for (const double f : framesPerSecond)
             std::printf(" %.1f", f);
         std::printf("\n");
     }
     std::printf("\npasses/s: game tick, frame and swap; frames/s: frame and swap alone;\n"
-                "ratio: the level's frames per second over the empty frame's\n");
+                "ratio: the level's frames per second over the empty frame's;\n"
+                "actors, in view: listed actors and those inside the view, averaged over the passes\n");
     task_video_stop();
     SDL_Quit();
     return 0;
