@@ -117,7 +117,7 @@ int main(int argc, char **argv)
 {
     const std::string runDir = argc > 1 ? argv[1] : TRELVIK_RUN_DIR_DEFAULT;
     const int passes = argc > 2 ? std::max(1, std::atoi(argv[2])) : 760;
-    const int rounds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 3;
+    const int rounds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 5;
     if (chdir(runDir.c_str()) != 0 || !std::filesystem::exists("data/level1.map")) {
         std::fprintf(stderr, "trelvik_fps: no generated data in %s/data (build trelvik-data first)\n", runDir.c_str());
         return 2;
@@ -132,26 +132,31 @@ int main(int argc, char **argv)
                 g_level_name.c_str(), camera_max, passes, bench_width, bench_height);
     std::printf("GL renderer: %s\n\n", reinterpret_cast<const char *>(glGetString(GL_RENDERER)));
 
-    // The machine may be shared: every configuration is measured once per round, the empty
-    // frame too, in an order that turns by one each round, and the medians are reported.
+    // The machine may be shared, and the empty frame's rate (a buffer swap into the X server)
+    // swings by a factor of two from one second to the next: every configuration is measured
+    // once per round right after its own empty-frame run, in an order that turns by one each
+    // round; each ratio is taken within its pair, and the medians are reported.
     struct Configuration {
         const char *name;
         bool lists, culling;
         std::vector<Figures> runs;
+        std::vector<double> ratios;
     };
-    std::vector<Configuration> configurations = {{"lists on  culling on", true, true, {}},
-                                                 {"lists on  culling off", true, false, {}},
-                                                 {"lists off culling on", false, true, {}},
-                                                 {"lists off culling off", false, false, {}}};
+    std::vector<Configuration> configurations = {{"lists on  culling on", true, true, {}, {}},
+                                                 {"lists on  culling off", true, false, {}, {}},
+                                                 {"lists off culling on", false, true, {}, {}},
+                                                 {"lists off culling off", false, false, {}, {}}};
     std::vector<double> empties;
     for (int round = 0; round < rounds; ++round) {
-        empties.push_back(emptyFramesPerSecond(passes));
         for (size_t k = 0; k < configurations.size(); ++k) {
             Configuration &c = configurations[(k + static_cast<size_t>(round)) % configurations.size()];
+            const double empty = emptyFramesPerSecond(passes);
+            empties.push_back(empty);
             g_useDisplaylists = c.lists;
             if (task_video_isFrustumCulling() != c.culling)
                 task_video_toggleFrustumCulling();
             c.runs.push_back(scrollLevel(passes));
+            c.ratios.push_back(c.runs.back().framesPerSecond / empty);
         }
     }
     const auto median = [](std::vector<double> values) {
@@ -164,10 +169,9 @@ int main(int argc, char **argv)
     std::printf("medians of %d rounds\n", rounds);
     std::printf("%-25s %9s %9s %7s %7s %8s   %s\n", "configuration", "passes/s", "frames/s", "ratio", "actors",
                 "in view", "frames/s of each round");
-    std::printf("%-25s %9s %9.1f %7s %7s %8s  ", "empty frame (clear, swap)", "-", empty, "1.000", "-", "-");
-    for (const double e : empties)
-        std::printf(" %.1f", e);
-    std::printf("\n");
+    std::printf("%-25s %9s %9.1f %7s %7s %8s   (%zu runs, from %.1f to %.1f)\n", "empty frame (clear, swap)", "-",
+                empty, "1.000", "-", "-", empties.size(), *std::min_element(empties.begin(), empties.end()),
+                *std::max_element(empties.begin(), empties.end()));
     for (const Configuration &c : configurations) {
         std::vector<double> passesPerSecond, framesPerSecond;
         for (const Figures &f : c.runs) {
@@ -175,14 +179,15 @@ int main(int argc, char **argv)
             framesPerSecond.push_back(f.framesPerSecond);
         }
         const double frames = median(framesPerSecond);
-        std::printf("%-25s %9.1f %9.1f %7.4f %7d %8d  ", c.name, median(passesPerSecond), frames, frames / empty,
+        std::printf("%-25s %9.1f %9.1f %7.4f %7d %8d  ", c.name, median(passesPerSecond), frames, median(c.ratios),
                     c.runs.front().actors, c.runs.front().inView);
         for (const double f : framesPerSecond)
             std::printf(" %.1f", f);
         std::printf("\n");
     }
     std::printf("\npasses/s: game tick, frame and swap; frames/s: frame and swap alone;\n"
-                "ratio: the level's frames per second over the empty frame's;\n"
+                "ratio: the level's frames per second over those of the empty frame measured just before it\n"
+                "(the median of the rounds' ratios);\n"
                 "actors, in view: listed actors and those inside the view, averaged over the passes\n");
     task_video_stop();
     SDL_Quit();
