@@ -3,6 +3,7 @@
 // font drawn the way the game's drawing code does. It is written to
 // screenshots/data_contact_sheet.png for people to look at, and each model is checked to
 // come out lit: neither flat black nor blown out.
+#include "graphics/particle.h"
 #include "support/test_ms3d.h"
 #include "support/test_support.h"
 
@@ -175,16 +176,7 @@ void sprite_draw(const std::string &image, float x, float y, float z, float s, f
     glBlendFunc(GL_SRC_ALPHA, additive ? GL_ONE : GL_ONE_MINUS_SRC_ALPHA);
     glColor4f(r, g, b, a);
     glBindTexture(GL_TEXTURE_2D, texture_load(image).nearest);
-    glBegin(GL_TRIANGLE_STRIP);
-    glTexCoord2f(1, 1);
-    glVertex3f(x + s, y + s, z);
-    glTexCoord2f(0, 1);
-    glVertex3f(x - s, y + s, z);
-    glTexCoord2f(1, 0);
-    glVertex3f(x + s, y - s, z);
-    glTexCoord2f(0, 0);
-    glVertex3f(x - s, y - s, z);
-    glEnd();
+    particle_drawSquare(x, y, z, s);
     glDisable(GL_BLEND);
     glEnable(GL_LIGHTING);
     glDepthMask(GL_TRUE);
