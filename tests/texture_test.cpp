@@ -259,6 +259,32 @@ TEST(TextureRead, ATgaShorterThanItsHeaderPromisesIsRefusedUnread)
     EXPECT_FALSE(texture_readImage(nullptr, "tga", why));
 }
 
+// The JPEG reader makes up every row the header claims; a few kilobytes can claim 16000 x 16000.
+TEST(TextureRead, AJpegOfMorePixelsThanATextureMayHaveIsRefusedUnread)
+{
+    if (test_runDir().empty())
+        GTEST_SKIP() << "no run directory with generated data";
+    std::string bytes = test_readFile(test_runDir() + "/data/boden.jpg");
+    std::string why;
+    const auto read = [&](const std::string &data) {
+        return texture_readImage(SDL_RWFromConstMem(data.data(), static_cast<int>(data.size())), "jpg", why);
+    };
+    ASSERT_TRUE(read(bytes)) << why;
+    const size_t frame = bytes.find("\xFF\xC0");
+    ASSERT_NE(frame, std::string::npos) << "a baseline frame header";
+    const auto claim = [&](int width, int height) {
+        bytes[frame + 5] = static_cast<char>(height >> 8), bytes[frame + 6] = static_cast<char>(height & 0xFF);
+        bytes[frame + 7] = static_cast<char>(width >> 8), bytes[frame + 8] = static_cast<char>(width & 0xFF);
+    };
+    claim(16000, 16000);
+    EXPECT_FALSE(read(bytes.substr(0, 3000)));
+    EXPECT_EQ(why, "JPEG of 16000x16000 pixels is larger than the 4096x4096 a texture may have");
+    claim(texture_maxJpegSide * 2, texture_maxJpegSide / 2 + 1);
+    EXPECT_FALSE(read(bytes)) << "the pixel count counts, not the sides";
+    claim(texture_maxJpegSide * 2, 64);
+    EXPECT_TRUE(read(bytes)) << why;
+}
+
 // The loader gives the PNG reader no sign of a short read, so a chunk past the end is skipped
 // through stale bytes for seconds.
 TEST(TextureRead, APngWithAChunkCutShortIsRefusedUnread)

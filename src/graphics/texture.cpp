@@ -190,6 +190,44 @@ bool pngChunksWhole(SDL_RWops *source, std::string &why)
     return whole;
 }
 
+// The JPEG reader decodes every row the header claims, and makes up the rows whose data is
+// missing: a 3 KB file claiming 16000 x 16000 pixels takes 12 s and 1.5 GB. A JPEG that claims
+// more pixels than a texture of texture_maxJpegSide squared is refused before it is decoded.
+bool jpegSizeWithin(SDL_RWops *source, std::string &why)
+{
+    const int start = SDL_RWtell(source);
+    unsigned char head[4];
+    uint64_t width = 0, height = 0;
+    bool found = false;
+    // Segments after the start marker: marker, 16-bit length (counting itself), data; the frame
+    // header (any SOFn but DHT, JPG and DAC) holds precision, height and width.
+    int64_t at = start + 2;
+    while (!found && SDL_RWseek(source, static_cast<int>(at), RW_SEEK_SET) == at &&
+           SDL_RWread(source, head, sizeof head, 1) == 1 && head[0] == 0xFF) {
+        const int marker = head[1];
+        const int length = (head[2] << 8) | head[3];
+        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
+            unsigned char frame[5];
+            if (SDL_RWread(source, frame, sizeof frame, 1) == 1) {
+                height = static_cast<uint64_t>((frame[1] << 8) | frame[2]);
+                width = static_cast<uint64_t>((frame[3] << 8) | frame[4]);
+                found = true;
+            }
+            break;
+        }
+        if (marker == 0xDA || length < 2)
+            break; // image data before any frame header, or a broken length: left to the reader
+        at += 2 + length;
+    }
+    SDL_RWseek(source, start, RW_SEEK_SET);
+    const uint64_t most = static_cast<uint64_t>(texture_maxJpegSide) * texture_maxJpegSide;
+    if (!found || width * height <= most)
+        return true;
+    why = "JPEG of " + std::to_string(width) + "x" + std::to_string(height) + " pixels is larger than the " +
+          std::to_string(texture_maxJpegSide) + "x" + std::to_string(texture_maxJpegSide) + " a texture may have";
+    return false;
+}
+
 bool sameWord(const char *a, const char *b)
 {
     for (; *a != '\0' && *b != '\0'; ++a, ++b)
@@ -256,13 +294,16 @@ std::optional<TextureImage> texture_readImage(SDL_RWops *source, const char *typ
         return std::nullopt;
     }
     // The loader takes a file named .tga as TGA whatever it holds; any other is told by its first
-    // bytes, PNG by these four.
+    // bytes: PNG by these four, JPEG by the first two.
     const bool tga = type != nullptr && sameWord(type, "tga");
     unsigned char magic[4] = {0, 0, 0, 0};
     const int start = SDL_RWtell(source);
-    const bool png = !tga && SDL_RWread(source, magic, sizeof magic, 1) == 1 && std::memcmp(magic, "\x89PNG", 4) == 0;
+    const bool magicRead = !tga && SDL_RWread(source, magic, sizeof magic, 1) == 1;
+    const bool png = magicRead && std::memcmp(magic, "\x89PNG", 4) == 0;
+    const bool jpeg = magicRead && magic[0] == 0xFF && magic[1] == 0xD8;
     SDL_RWseek(source, start, RW_SEEK_SET);
-    if ((tga && !tgaDataPresent(source, why)) || (png && !pngChunksWhole(source, why))) {
+    if ((tga && !tgaDataPresent(source, why)) || (png && !pngChunksWhole(source, why)) ||
+        (jpeg && !jpegSizeWithin(source, why))) {
         SDL_RWclose(source);
         return std::nullopt;
     }

@@ -32,8 +32,10 @@ struct TextureImage {
 // Decodes an image as the cache does, without GL: the image loader reads source (and closes it),
 // type being the file name's ending (it picks the formats without a signature, such as TGA; the
 // others are told by their first bytes), then texture_convertSurface. A TGA whose data is shorter
-// than its header promises, and a PNG with a chunk cut short, are refused unread. Empty, with the reason in why, when the image
+// than its header promises, a PNG with a chunk cut short and a JPEG of more pixels than
+// texture_maxJpegSide squared are refused unread. Empty, with the reason in why, when the image
 // cannot be read; a null source gives SDL's error of the moment (from opening the file).
+constexpr int texture_maxJpegSide = 4096;
 std::optional<TextureImage> texture_readImage(SDL_RWops *source, const char *type, std::string &why);
 
 // Reads any surface the image loader returns (palettised, greyscale, grey with transparency,
