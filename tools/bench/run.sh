@@ -30,7 +30,7 @@ echo
 echo "== 3. Start-up and memory =="
 ln -s "$build/run/data" "$work/data"
 printf 'useDisplaylists=true\nscreen_width=640\nscreen_height=480\nscreen_bpp=24\nfullscreen=false\n' >"$work/config.ini"
-printf '%-14s %12s %14s %14s %16s %16s %16s %10s\n' program "start-up ms" "RSS loaded kB" "RSS 1000 fr kB" "RSS 10000 fr kB" "HWM 10000 fr kB" "1000->10000 fr" "10000 fr s"
+printf '%-14s %12s %14s %15s %16s %16s %15s %10s\n' program "start-up ms" "RSS loaded kB" "RSS 1000 fr kB" "RSS 10000 fr kB" "HWM 10000 fr kB" "1000->10000 fr" "10000 fr s"
 for program in trelvik trelvik-solo; do
     probe="$work/probe-$program"
     rm -f "$probe"
@@ -51,7 +51,7 @@ for program in trelvik trelvik-solo; do
     read -r _ _ _ ms3 _ rss3 _ hwm3 < <(grep '^frame 10000 ' "$probe" 2>/dev/null || echo "- - - - - - - -")
     frames_s=$(awk -v a="$ms1" -v b="$ms3" 'BEGIN { if (b + 0 > 0) printf "%.1f", (b - a) / 1000; else print "-" }')
     growth=$(awk -v a="$rss2" -v b="$rss3" 'BEGIN { if (a + 0 > 0 && b + 0 > 0) printf "%+.1f%%", (b - a) * 100 / a; else print "-" }')
-    printf '%-14s %12s %14s %14s %16s %16s %16s %10s\n' "$program" "$ms1" "$rss1" "$rss2" "$rss3" "$hwm3" "$growth" "$frames_s"
+    printf '%-14s %12s %14s %15s %16s %16s %15s %10s\n' "$program" "$ms1" "$rss1" "$rss2" "$rss3" "$hwm3" "$growth" "$frames_s"
 done
 echo "start-up: from the program's start to its first buffer swap (all data loaded); the game runs"
 echo "without a frame limit, so 10,000 frames take 10,000 passes of the main loop."
