@@ -108,24 +108,8 @@ TEST_F(ExplosionTest, RetiringExplosionLeavesTheWalkGoingOn)
 TEST_F(ExplosionTest, DrawingRestoresTheStateItTouchedAndTurnsDepthWritesOn)
 {
     explosion_new(0, 0, -50, 0);
-    for (const bool before : {false, true}) {
-        const auto set = [before](GLenum cap) { before ? glEnable(cap) : glDisable(cap); };
-        set(GL_TEXTURE_2D);
-        set(GL_SCISSOR_TEST);
-        set(GL_LIGHTING);
-        glEnable(GL_BLEND);
-        glDepthMask(GL_FALSE);
-        g_frameInterval = 0;
-        explosion_drawAll();
-        EXPECT_EQ(glIsEnabled(GL_TEXTURE_2D), before);
-        EXPECT_EQ(glIsEnabled(GL_SCISSOR_TEST), before);
-        EXPECT_EQ(glIsEnabled(GL_LIGHTING), before);
-        EXPECT_EQ(glIsEnabled(GL_BLEND), GL_FALSE);
-        GLboolean depthWrites = GL_FALSE;
-        glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
-        EXPECT_EQ(depthWrites, GL_TRUE);
-    }
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    g_frameInterval = 0;
+    test_expectSpriteStateRestored(explosion_drawAll, false);
 }
 
 // Draws a flat, untextured, unlit square at depth z covering the window's middle.

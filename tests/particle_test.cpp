@@ -189,23 +189,8 @@ TEST_F(ParticleTest, FreeingAnUnlistedSystemAgainDoesNoHarm)
 TEST_F(ParticleTest, DrawingRestoresTexturingScissorAndLightingAndLeavesBlendingOff)
 {
     particle_newSys(0, 0, -50, 5, true);
-    for (const bool before : {false, true}) {
-        const auto set = [before](GLenum cap) { before ? glEnable(cap) : glDisable(cap); };
-        set(GL_TEXTURE_2D);
-        set(GL_SCISSOR_TEST);
-        set(GL_LIGHTING);
-        glEnable(GL_BLEND);
-        glDepthMask(GL_TRUE);
-        particle_drawAll();
-        EXPECT_EQ(glIsEnabled(GL_TEXTURE_2D), before);
-        EXPECT_EQ(glIsEnabled(GL_SCISSOR_TEST), before);
-        EXPECT_EQ(glIsEnabled(GL_LIGHTING), before);
-        EXPECT_EQ(glIsEnabled(GL_BLEND), GL_FALSE);
-        GLboolean depthWrites = GL_FALSE;
-        glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
-        EXPECT_EQ(depthWrites, GL_TRUE) << "particles leave depth writes alone";
-    }
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    // Particles leave depth writes alone: on before, on after.
+    test_expectSpriteStateRestored(particle_drawAll, true);
 }
 
 } // namespace

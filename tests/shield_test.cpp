@@ -88,23 +88,7 @@ TEST_F(ShieldTest, InactiveShieldDrawsNothingAndKeepsItsPulse)
 
 TEST_F(ShieldTest, DrawingRestoresTheStateItTouchedAndTurnsDepthWritesOn)
 {
-    for (const bool before : {false, true}) {
-        const auto set = [before](GLenum cap) { before ? glEnable(cap) : glDisable(cap); };
-        set(GL_TEXTURE_2D);
-        set(GL_SCISSOR_TEST);
-        set(GL_LIGHTING);
-        glEnable(GL_BLEND);
-        glDepthMask(GL_FALSE);
-        pulse({0.1f});
-        EXPECT_EQ(glIsEnabled(GL_TEXTURE_2D), before);
-        EXPECT_EQ(glIsEnabled(GL_SCISSOR_TEST), before);
-        EXPECT_EQ(glIsEnabled(GL_LIGHTING), before);
-        EXPECT_EQ(glIsEnabled(GL_BLEND), GL_FALSE);
-        GLboolean depthWrites = GL_FALSE;
-        glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
-        EXPECT_EQ(depthWrites, GL_TRUE);
-    }
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    test_expectSpriteStateRestored([this] { pulse({0.1f}); }, false);
 }
 
 } // namespace

@@ -29,14 +29,7 @@ done
 start_launcher() { # start_launcher program
     (cd / && exec "$PREFIX/games/$1" >"$WORK/out" 2>"$WORK/err") &
     APP_PID=$!
-    WID=""
-    for _ in $(seq 1 200); do
-        WID=$(xdotool search --onlyvisible --name "^Trelvik  Build" 2>/dev/null | head -n 1)
-        [ -n "$WID" ] && break
-        kill -0 "$APP_PID" 2>/dev/null || break
-        sleep 0.1
-    done
-    [ -n "$WID" ]
+    wait_for_window
 }
 window_is() { xwininfo -id "$WID" | grep -q "Width: $1" && xwininfo -id "$WID" | grep -q "Height: $2"; }
 play_and_quit() { # play_and_quit program width height what

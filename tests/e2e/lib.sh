@@ -45,9 +45,9 @@ default_config() {
     printf 'useDisplaylists=true\nscreen_width=%s\nscreen_height=%s\nscreen_bpp=24\nfullscreen=false\n' "${1:-640}" "${2:-480}"
 }
 
-start_program() { # start_program trelvik|trelvik-solo ; stdout/stderr go to $WORK/out, $WORK/err
-    (cd "$WORK/run" && exec "$BUILD_RUN_DIR/$1" >"$WORK/out" 2>"$WORK/err") &
-    APP_PID=$!
+# Waits up to 20 s for the game started as $APP_PID to show its window and sets WID; fails when
+# the program ends first or no window comes.
+wait_for_window() {
     WID=""
     for _ in $(seq 1 200); do
         # The caption is set once the window and its GL context are ready.
@@ -57,6 +57,12 @@ start_program() { # start_program trelvik|trelvik-solo ; stdout/stderr go to $WO
         sleep 0.1
     done
     [ -n "$WID" ]
+}
+
+start_program() { # start_program trelvik|trelvik-solo ; stdout/stderr go to $WORK/out, $WORK/err
+    (cd "$WORK/run" && exec "$BUILD_RUN_DIR/$1" >"$WORK/out" 2>"$WORK/err") &
+    APP_PID=$!
+    wait_for_window
 }
 
 send_key() { # send_key keysym...

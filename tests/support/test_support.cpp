@@ -7,6 +7,7 @@
 
 #include <GL/gl.h>
 #include <SDL.h>
+#include <gtest/gtest.h>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -104,4 +105,26 @@ void test_saveScreenshot(const std::string &name)
     if (std::system(command.c_str()) != 0) {
         // Without ImageMagick the PPM stays for people to look at.
     }
+}
+
+void test_expectSpriteStateRestored(const std::function<void()> &draw, bool depthWritesBefore)
+{
+    for (const bool before : {false, true}) {
+        SCOPED_TRACE(before ? "switches on before drawing" : "switches off before drawing");
+        const auto set = [before](GLenum cap) { before ? glEnable(cap) : glDisable(cap); };
+        set(GL_TEXTURE_2D);
+        set(GL_SCISSOR_TEST);
+        set(GL_LIGHTING);
+        glEnable(GL_BLEND);
+        glDepthMask(depthWritesBefore ? GL_TRUE : GL_FALSE);
+        draw();
+        EXPECT_EQ(glIsEnabled(GL_TEXTURE_2D), before);
+        EXPECT_EQ(glIsEnabled(GL_SCISSOR_TEST), before);
+        EXPECT_EQ(glIsEnabled(GL_LIGHTING), before);
+        EXPECT_EQ(glIsEnabled(GL_BLEND), GL_FALSE);
+        GLboolean depthWrites = GL_FALSE;
+        glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
+        EXPECT_EQ(depthWrites, GL_TRUE);
+    }
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }

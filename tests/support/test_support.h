@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,3 +31,8 @@ struct Rgb {
 Rgb test_readPixel(int x, int y);
 // Writes the back buffer as a PNG file named after the test under the screenshots folder.
 void test_saveScreenshot(const std::string &name);
+
+// Runs draw twice, first with texturing, the scissor test and lighting off, then on, each time
+// with blending on and depth writes as given, and expects what the effects promise: those three
+// switches as they were, blending off, depth writes on, no GL error.
+void test_expectSpriteStateRestored(const std::function<void()> &draw, bool depthWritesBefore);
