@@ -307,6 +307,23 @@ TEST_F(EffectsLookTest, ParticlesOutOfViewStillMoveAndRetire)
     particle_drawAll();
     particle_drawAll();
     EXPECT_TRUE(particle_systems().empty()) << "both bursts retired";
+
+    // With culling switched off (F8) a spark is drawn even where the view last computed does
+    // not reach: here a view far to the side, while the spark stands before the real one.
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glTranslatef(5000, 0, 0);
+    frustum_calculate();
+    glPopMatrix();
+    particle_newSys(0, 0, -60, 1, false);
+    g_frameInterval = 0;
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    particle_drawAll();
+    expectDark("culled by the stale view", project(0, 0, -60));
+    task_video_toggleFrustumCulling();
+    particle_drawAll();
+    task_video_toggleFrustumCulling();
+    expectColour("drawn with culling off", project(0, 0, -60), {253, 253, 1}, 6);
 }
 
 TEST_F(EffectsLookTest, FreshBurstIsOneYellowSparkAtItsOrigin)

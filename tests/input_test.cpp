@@ -94,6 +94,12 @@ TEST_F(InputTest, SeveralEventsInOnePassAreAllHandledInOrder)
     EXPECT_NE(g_useDisplaylists, lists);
     EXPECT_EQ(task_video_texturemode, 1);
     EXPECT_EQ(stops, 0);
+    // Back as they were, for the tests after this one in the same process.
+    pushKey(SDLK_F2);
+    pushKey(SDLK_F3);
+    pushKey(SDLK_F7);
+    task_input_tick();
+    task_video_texturemode = 2;
 }
 
 TEST_F(InputTest, AResizeEventPassesItsSizeToTheVideoTask)

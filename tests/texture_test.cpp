@@ -285,6 +285,27 @@ TEST(TextureRead, AJpegOfMorePixelsThanATextureMayHaveIsRefusedUnread)
     EXPECT_TRUE(read(bytes)) << why;
 }
 
+// The image loader hands a four-component JPEG over as its raw, inverted CMYK bytes.
+TEST(TextureRead, AnAdobeCmykJpegComesOutInItsTrueColours)
+{
+    const std::string bytes = test_readFile(TRELVIK_TEST_IMAGES "/cmyk_red_black.jpg");
+    ASSERT_FALSE(bytes.empty());
+    std::string why;
+    const auto image =
+        texture_readImage(SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), "jpg", why);
+    ASSERT_TRUE(image) << why;
+    EXPECT_EQ(image->components, 3);
+    EXPECT_FALSE(image->bgr);
+    EXPECT_EQ(image->convertedFrom, "CMYK") << "the checker reports the conversion";
+    // Red on the left half, black on the right.
+    const auto at = [&](int x, int y) { return &image->pixels[static_cast<size_t>(y) * image->rowBytes + 3 * x]; };
+    for (const auto &[x, r] : {std::pair{2, 255}, std::pair{13, 0}}) {
+        EXPECT_NEAR(at(x, 8)[0], r, 8) << "x " << x;
+        EXPECT_NEAR(at(x, 8)[1], 0, 8) << "x " << x;
+        EXPECT_NEAR(at(x, 8)[2], 0, 8) << "x " << x;
+    }
+}
+
 // The loader gives the PNG reader no sign of a short read, so a chunk past the end is skipped
 // through stale bytes for seconds.
 TEST(TextureRead, APngWithAChunkCutShortIsRefusedUnread)

@@ -7,6 +7,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <SDL.h>
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <string>
@@ -50,7 +51,7 @@ TEST_F(VideoTest, TheWindowHasTheConfiguredSizeCaptionAndADepthBuffer)
     EXPECT_EQ(task_video_videoFlags & 0x20000017u, 0x20000017u);
 }
 
-TEST_F(VideoTest, TheFixedStateHasBothLightsFogAndDepthAsDesigned)
+TEST_F(VideoTest, TheSceneIsLitByTwoLightsFoggedAndDepthTested)
 {
     EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
     EXPECT_FALSE(glIsEnabled(GL_LIGHT0));
@@ -133,14 +134,38 @@ TEST_F(VideoTest, AResizeResetsViewportAndProjectionButNotTheFixedState)
     EXPECT_EQ(mode, GL_MODELVIEW);
 }
 
-TEST_F(VideoTest, AHeightOfZeroDoesNotDivideByZero)
+TEST_F(VideoTest, ASizeOfZeroIsLaidOutByTheWindowSDLMakes)
 {
-    task_video_resize(640, 0);
-    GLfloat p[16];
-    glGetFloatv(GL_PROJECTION_MATRIX, p);
-    for (float value : p)
-        EXPECT_TRUE(std::isfinite(value));
-    EXPECT_EQ(task_video_height, 0);
+    task_video_resize(0, 0);
+    ASSERT_NE(task_video_window(), nullptr);
+    EXPECT_GT(task_video_width, 0);
+    EXPECT_EQ(task_video_width, task_video_window()->w);
+    EXPECT_EQ(task_video_height, task_video_window()->h);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], task_video_width);
+    EXPECT_EQ(viewport[3], task_video_height);
+    expectPerspective(static_cast<double>(task_video_width) / task_video_height);
+}
+
+TEST_F(VideoTest, ASizeSDLRefusesIsReportedAndThePreviousModeIsRestored)
+{
+    testing::internal::CaptureStderr();
+    task_video_resize(70000, 70000);
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(errors.rfind("Error: Failed to create SDL_Surface. ", 0), 0u) << errors;
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+    ASSERT_NE(task_video_window(), nullptr);
+    EXPECT_EQ(task_video_window()->w, 640);
+    EXPECT_EQ(task_video_window()->h, 480);
+    EXPECT_EQ(task_video_width, 640);
+    EXPECT_EQ(task_video_height, 480);
+    expectPerspective(640.0 / 480.0);
+    // The picture goes on: what is drawn reaches the window.
+    glClearColor(1, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(0, 0, 0, 0);
+    EXPECT_EQ(test_readPixel(320, 240).r, 255);
 }
 
 TEST_F(VideoTest, AResizeKeepsTheContextItsTexturesAndDisplayLists)
@@ -190,7 +215,7 @@ TEST_F(VideoTest, AResizeKeepsTheContextItsTexturesAndDisplayLists)
     EXPECT_EQ(centre.b, 0);
 }
 
-TEST_F(VideoTest, SwitchesStartAsDesignedAndTwoTogglesRestoreThem)
+TEST_F(VideoTest, SwitchesStartWithCullingOnAndTheRestOffAndTwoTogglesRestoreThem)
 {
     EXPECT_FALSE(task_video_isWireframe());
     EXPECT_TRUE(task_video_isFrustumCulling());
@@ -227,7 +252,7 @@ TEST_F(VideoTest, SuspendOnlyMarksThePauseAndResumeClearsIt)
     EXPECT_FALSE(task_video_isPaused());
 }
 
-TEST(VideoStart, WithoutADisplayTheStartFailsWithTheWrittenMessage)
+TEST(VideoStart, WithoutADisplayTheStartFailsWithOneLineNamingSDLsError)
 {
     const char *display = std::getenv("DISPLAY");
     const std::string saved = display ? display : "";

@@ -1,14 +1,23 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, playing and testing need, when any is missing.
+# Installs the Debian packages that are missing for building and playing the game (play), or for
+# that and running the whole test suite, the sanitizer build and the fuzzers (test).
 # apt-get needs root: run as root, or have sudo.
+# Usage: tools/install-deps.sh play|test
 set -euo pipefail
-packages=(
-    build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+play_packages=(
+    build-essential cmake ninja-build pkg-config
     libsdl1.2-dev libsdl-image1.2-dev libsdl-mixer1.2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
     libstb-dev libsndfile1-dev fonts-dejavu-core
-    libgtest-dev libbenchmark-dev
-    xvfb xdotool x11-utils imagemagick desktop-file-utils valgrind
 )
+test_packages=(
+    clang libclang-rt-14-dev libgtest-dev libbenchmark-dev
+    xvfb xdotool x11-utils imagemagick desktop-file-utils valgrind python3
+)
+case "${1:-}" in
+    play) packages=("${play_packages[@]}") ;;
+    test) packages=("${play_packages[@]}" "${test_packages[@]}") ;;
+    *) echo "usage: tools/install-deps.sh play|test" >&2; exit 1 ;;
+esac
 missing=()
 for package in "${packages[@]}"; do
     status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)

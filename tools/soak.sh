@@ -7,9 +7,10 @@
 #   e.g. tools/soak.sh build-asan/run/trelvik 600
 # Runs under its own virtual display (tools/headless.sh) unless DISPLAY is set. The program runs
 # in a private run directory (640 x 480 window, the program's own data/ linked in).
-# Keys: both players' controls held and released (arrows, P, O, D, G, R, A, X) and the command
-# keys Q, Space, F2-F8, N, M pressed. F is left out: it is the full-screen toggle, and a window
-# that keeps changing mode proves nothing about memory. Escape comes only at the end.
+# Keys: both players' controls held and released (arrows, P, O, D, G, R, F, A, X; F only in the
+# two-player game) and the command keys Q, Space, F2-F8, N, M pressed. The full-screen keys are
+# left out (F11, and F in the one-player game): a window that keeps changing mode proves nothing
+# about memory. Escape comes only at the end.
 # SOAK_WRAPPER, when set, is a command the program is run under (tools/memcheck.sh passes
 # valgrind); resident memory is then the wrapper's and is not judged.
 # Under AddressSanitizer the freed-memory quarantine is capped at 2 MB: with the default 256 MB,
@@ -63,6 +64,7 @@ rss() { awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status" 2>/dev/null; }
 hwm() { awk '/^VmHWM:/ { print $2 }' "/proc/$pid/status" 2>/dev/null; }
 
 held_keys=(Left Right Up Down p o d g r a x)
+[ "$name" = trelvik ] && held_keys+=(f)
 command_keys=(q space F2 F3 F4 F5 F6 F7 F8 n m)
 declare -A held=()
 RANDOM=${SOAK_SEED:-$$}

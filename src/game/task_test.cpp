@@ -1,5 +1,6 @@
 // task_test.cpp -- the game state and the game task. The state lives for the whole run; a new
-// game resets the parts a new game is said to reset and leaves the rest.
+// game resets score, lives, rockets, fire rate, invincibility, camera and actors, and leaves the
+// fire clocks and the shields' sizes as they were.
 #include "game/task_test.h"
 
 #include "game/actor.h"
@@ -135,10 +136,11 @@ void keepOnField(actor *ship)
         p.y = cy + scr_b_y - box.minY;
 }
 
-// Strictly more than the interval must have passed; the sums wrap like the clock does.
+// Strictly more than the interval must have passed. The difference of two readings of the
+// millisecond clock is the time between them even when the clock wrapped in between.
 bool intervalPassed(uint32_t last, int interval, uint32_t now)
 {
-    return last + static_cast<uint32_t>(interval) < now;
+    return now - last > static_cast<uint32_t>(interval);
 }
 
 void fireBullet(const actor *ship, SDLKey key, uint32_t &last)

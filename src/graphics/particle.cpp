@@ -5,6 +5,7 @@
 #include "graphics/frustum.h"
 #include "graphics/texture.h"
 #include "tasks/task_timer.h"
+#include "tasks/task_video.h"
 
 #include <GL/gl.h>
 #include <algorithm>
@@ -42,8 +43,9 @@ bool drawSys(ParticleSystem &system, float dt)
             continue;
         ++alive;
         // Out of view a particle is only moved: the trails of enemies far ahead of the camera
-        // would otherwise cost as much as everything on screen.
-        if (frustum_isSphereVisable(p.x, p.y, p.z, reach)) {
+        // would otherwise cost as much as everything on screen. F8 turns this off like the
+        // culling of every other actor.
+        if (!task_video_isFrustumCulling() || frustum_isSphereVisable(p.x, p.y, p.z, reach)) {
             glColor4f(p.r, p.g, p.b, p.life);
             particle_drawSquare(p.x, p.y, p.z, system.size);
         }

@@ -190,42 +190,89 @@ bool pngChunksWhole(SDL_RWops *source, std::string &why)
     return whole;
 }
 
-// The JPEG reader decodes every row the header claims, and makes up the rows whose data is
-// missing: a 3 KB file claiming 16000 x 16000 pixels takes 12 s and 1.5 GB. A JPEG that claims
-// more pixels than a texture of texture_maxJpegSide squared is refused before it is decoded.
-bool jpegSizeWithin(SDL_RWops *source, std::string &why)
+// What the segments before a JPEG's image data say: its size, how many colour components it has,
+// and whether an Adobe segment marks four components as stored inverted (as Adobe's CMYK is).
+struct JpegHeader {
+    bool found = false;
+    uint64_t width = 0, height = 0;
+    int components = 0;
+    bool adobe = false;
+};
+
+JpegHeader readJpegHeader(SDL_RWops *source)
 {
     const int start = SDL_RWtell(source);
+    JpegHeader header;
     unsigned char head[4];
-    uint64_t width = 0, height = 0;
-    bool found = false;
     // Segments after the start marker: marker, 16-bit length (counting itself), data; the frame
-    // header (any SOFn but DHT, JPG and DAC) holds precision, height and width.
+    // header (any SOFn but DHT, JPG and DAC) holds precision, height, width and components.
     int64_t at = start + 2;
-    while (!found && SDL_RWseek(source, static_cast<int>(at), RW_SEEK_SET) == at &&
+    while (!header.found && SDL_RWseek(source, static_cast<int>(at), RW_SEEK_SET) == at &&
            SDL_RWread(source, head, sizeof head, 1) == 1 && head[0] == 0xFF) {
         const int marker = head[1];
         const int length = (head[2] << 8) | head[3];
         if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
-            unsigned char frame[5];
+            unsigned char frame[6];
             if (SDL_RWread(source, frame, sizeof frame, 1) == 1) {
-                height = static_cast<uint64_t>((frame[1] << 8) | frame[2]);
-                width = static_cast<uint64_t>((frame[3] << 8) | frame[4]);
-                found = true;
+                header.height = static_cast<uint64_t>((frame[1] << 8) | frame[2]);
+                header.width = static_cast<uint64_t>((frame[3] << 8) | frame[4]);
+                header.components = frame[5];
+                header.found = true;
             }
             break;
+        }
+        if (marker == 0xEE && length >= 7) {
+            char name[5];
+            header.adobe = header.adobe || (SDL_RWread(source, name, sizeof name, 1) == 1 &&
+                                            std::memcmp(name, "Adobe", sizeof name) == 0);
         }
         if (marker == 0xDA || length < 2)
             break; // image data before any frame header, or a broken length: left to the reader
         at += 2 + length;
     }
     SDL_RWseek(source, start, RW_SEEK_SET);
+    return header;
+}
+
+// The JPEG reader decodes every row the header claims, and makes up the rows whose data is
+// missing: a 3 KB file claiming 16000 x 16000 pixels takes 12 s and 1.5 GB. A JPEG that claims
+// more pixels than a texture of texture_maxJpegSide squared is refused before it is decoded.
+bool jpegSizeWithin(const JpegHeader &header, std::string &why)
+{
     const uint64_t most = static_cast<uint64_t>(texture_maxJpegSide) * texture_maxJpegSide;
-    if (!found || width * height <= most)
+    if (!header.found || header.width * header.height <= most)
         return true;
-    why = "JPEG of " + std::to_string(width) + "x" + std::to_string(height) + " pixels is larger than the " +
-          std::to_string(texture_maxJpegSide) + "x" + std::to_string(texture_maxJpegSide) + " a texture may have";
+    why = "JPEG of " + std::to_string(header.width) + "x" + std::to_string(header.height) +
+          " pixels is larger than the " + std::to_string(texture_maxJpegSide) + "x" +
+          std::to_string(texture_maxJpegSide) + " a texture may have";
     return false;
+}
+
+// A four-component JPEG comes from the image loader as its raw C, M, Y, K bytes, one pixel in
+// four bytes; Adobe's files store every ink inverted. Mixed into light here, as print would show it.
+std::optional<TextureImage> rgbFromCmyk(const SDL_Surface &surface, bool inverted, std::string &why)
+{
+    if (surface.format == nullptr || surface.format->BytesPerPixel != 4 || surface.pixels == nullptr ||
+        surface.w <= 0 || surface.h <= 0 || surface.w > texture_maxSide || surface.h > texture_maxSide ||
+        surface.pitch < surface.w * 4) {
+        why = "unsupported pixel format";
+        return std::nullopt;
+    }
+    TextureImage image = emptyImage(surface.w, surface.h, 3, false);
+    image.convertedFrom = "CMYK";
+    const auto *source = static_cast<const unsigned char *>(surface.pixels);
+    for (int y = 0; y < surface.h; ++y) {
+        const unsigned char *in = source + static_cast<size_t>(y) * surface.pitch;
+        unsigned char *out = &image.pixels[static_cast<size_t>(y) * image.rowBytes];
+        for (int x = 0; x < surface.w; ++x, in += 4, out += 3) {
+            const unsigned k = inverted ? in[3] : 255u - in[3];
+            for (int c = 0; c < 3; ++c) {
+                const unsigned light = inverted ? in[c] : 255u - in[c];
+                out[c] = static_cast<unsigned char>((light * k + 127) / 255);
+            }
+        }
+    }
+    return image;
 }
 
 bool sameWord(const char *a, const char *b)
@@ -302,8 +349,9 @@ std::optional<TextureImage> texture_readImage(SDL_RWops *source, const char *typ
     const bool png = magicRead && std::memcmp(magic, "\x89PNG", 4) == 0;
     const bool jpeg = magicRead && magic[0] == 0xFF && magic[1] == 0xD8;
     SDL_RWseek(source, start, RW_SEEK_SET);
+    const JpegHeader jpegHeader = jpeg ? readJpegHeader(source) : JpegHeader{};
     if ((tga && !tgaDataPresent(source, why)) || (png && !pngChunksWhole(source, why)) ||
-        (jpeg && !jpegSizeWithin(source, why))) {
+        (jpeg && !jpegSizeWithin(jpegHeader, why))) {
         SDL_RWclose(source);
         return std::nullopt;
     }
@@ -316,7 +364,9 @@ std::optional<TextureImage> texture_readImage(SDL_RWops *source, const char *typ
         why = SDL_GetError();
         return std::nullopt;
     }
-    std::optional<TextureImage> image = texture_convertSurface(*surface, why);
+    std::optional<TextureImage> image = jpegHeader.components == 4
+                                            ? rgbFromCmyk(*surface, jpegHeader.adobe, why)
+                                            : texture_convertSurface(*surface, why);
     SDL_UnlockSurface(surface.get());
     return image;
 }

@@ -5,7 +5,7 @@ extern const char *const g_progname;      // "Trelvik": the window's icon title
 extern const char *const g_progname_long; // the build banner and window caption
 extern const char *const g_configfile;    // "config.ini", in the working directory
 extern bool g_useDisplaylists;            // draw models through display lists
-extern bool g_debug;                      // draw debugging geometry per actor; never changed
+extern bool g_debug;                      // always false: nothing sets it and nothing reads it yet
 
 // The whole program: banner, settings, kernel, tasks, main loop. Returns 0 after a normal end;
 // start-up failures end the process with status 2.

@@ -27,6 +27,10 @@ struct MusicDeleter {
 
 std::vector<std::unique_ptr<Mix_Chunk, ChunkDeleter>> sounds;
 std::unique_ptr<Mix_Music, MusicDeleter> music;
+// SDL_mixer is called only while it is open: its pause and resume walk channels that a failed or
+// closed mixer no longer has.
+bool mixerOpen = false;
+constexpr const char *closed_reason = "Audio device hasn't been opened";
 
 } // namespace
 
@@ -40,6 +44,7 @@ int task_audio_start()
         error("Failed to open Audio: %s", SDL_GetError());
         return 0;
     }
+    mixerOpen = true;
     Mix_VolumeMusic(music_volume);
     return 1;
 }
@@ -49,20 +54,26 @@ void task_audio_stop()
     // Released while the mixer is still open, so that the mixer stops using them first.
     music.reset();
     sounds.clear();
-    Mix_CloseAudio();
+    if (mixerOpen)
+        Mix_CloseAudio();
+    mixerOpen = false;
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 void task_audio_suspend()
 {
+    if (!mixerOpen)
+        return;
     Mix_Pause(-1);
     Mix_PauseMusic();
 }
 
 int task_audio_resume()
 {
-    Mix_Resume(-1);
-    Mix_ResumeMusic();
+    if (mixerOpen) {
+        Mix_Resume(-1);
+        Mix_ResumeMusic();
+    }
     return 1;
 }
 
@@ -70,6 +81,10 @@ void task_audio_tick() {}
 
 Sound task_audio_loadSound(const char *filename)
 {
+    if (!mixerOpen) {
+        error("Failed to load sound: %s - %s", filename ? filename : "", closed_reason);
+        return nullptr;
+    }
     Mix_Chunk *chunk = Mix_LoadWAV_RW(SDL_RWFromFile(filename, "rb"), 1);
     if (chunk == nullptr) {
         error("Failed to load sound: %s - %s", filename ? filename : "", SDL_GetError());
@@ -86,11 +101,16 @@ void task_audio_playSound(Sound sound, bool loop)
         error("Tried to play a NULL pointer Sound");
         return;
     }
-    Mix_PlayChannelTimed(-1, sound, loop ? -1 : 0, -1);
+    if (mixerOpen)
+        Mix_PlayChannelTimed(-1, sound, loop ? -1 : 0, -1);
 }
 
 void task_audio_playMusic(const char *filename, bool loop)
 {
+    if (!mixerOpen) {
+        error("Failed to load music: %s - %s", filename ? filename : "", closed_reason);
+        return;
+    }
     Mix_Music *loaded = filename ? Mix_LoadMUS(filename) : nullptr;
     if (loaded == nullptr) {
         error("Failed to load music: %s - %s", filename ? filename : "", SDL_GetError());
@@ -102,5 +122,6 @@ void task_audio_playMusic(const char *filename, bool loop)
 
 void task_audio_stopMusic()
 {
-    Mix_HaltMusic();
+    if (mixerOpen)
+        Mix_HaltMusic();
 }

@@ -31,10 +31,15 @@ struct CommandKey {
     void (*action)();
 };
 
-// Keys that act once, on their key-down event, on the system as a whole.
+// Keys that act once, on their key-down event, on the system as a whole. F11 switches full
+// screen; in the two-player game F is the second ship's down key and switches nothing, while the
+// one-player game, where F moves nothing, keeps it as a second full-screen key.
 const CommandKey commandKeys[] = {
     {SDLK_SPACE, restartAfterGameOver},
+    {SDLK_F11, task_video_toggleFullscreen},
+#ifdef TRELVIK_SOLO
     {SDLK_f, task_video_toggleFullscreen},
+#endif
     {SDLK_m, [] { task_audio_resume(); }},
     {SDLK_n, task_audio_suspend},
     {SDLK_q, toggleInvincible},

@@ -260,13 +260,29 @@ void task_video_renderactor(actor *a)
 
 void task_video_resize(int width, int height)
 {
+    SDL_Surface *const previous = mainWindow;
     mainWindow = SDL_SetVideoMode(width, height, task_video_bpp, task_video_videoFlags);
-    if (mainWindow == nullptr)
+    if (mainWindow == nullptr) {
         error("Failed to create SDL_Surface. %s", SDL_GetError());
+        if (previous == nullptr) {
+            task_video_width = width;
+            task_video_height = height;
+            return; // no window yet, no context to set state in
+        }
+        // A size SDL refuses during play: back to the mode that worked, or the game would play
+        // on without a picture. Without even that the game ends as it does without a window.
+        mainWindow = SDL_SetVideoMode(task_video_width, task_video_height, task_video_bpp, task_video_videoFlags);
+        if (mainWindow == nullptr) {
+            error("Failed to create SDL_Surface. %s", SDL_GetError());
+            error_quit("Cannot open the game window.");
+        }
+    }
+    // Everything is laid out by the window SDL really made: asked for a width or height of 0 it
+    // makes the window as large as the desktop (at start) or keeps the current size.
+    width = mainWindow->w;
+    height = mainWindow->h;
     task_video_width = width;
     task_video_height = height;
-    if (mainWindow == nullptr)
-        return; // no context to set state in
 
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);

@@ -36,8 +36,8 @@ keys_for() { # keys_for trelvik|trelvik-solo
     if [ "$1" = trelvik ]; then FIRE=p; FIRE2=a; else FIRE=x; FIRE2=""; fi
 }
 
-hold_keys() { xdotool keydown --window "$WID" "$@" 2>/dev/null; return 0; }
-release_keys() { xdotool keyup --window "$WID" "$@" 2>/dev/null; return 0; }
+hold_keys() { have_window "hold keys in" && { xdotool keydown --window "$WID" "$@" 2>/dev/null; return 0; }; }
+release_keys() { have_window "release keys in" && { xdotool keyup --window "$WID" "$@" 2>/dev/null; return 0; }; }
 
 # HUD regions (x y w h) of a 640 x 480 window: where each line's glyphs fall.
 R_MUTANT="376 448 256 16"  # "I'M AN ATOMIC MUTANT!" at (640 - 264, 480 - 32), red

@@ -31,7 +31,7 @@ start_launcher() { # start_launcher program
     APP_PID=$!
     wait_for_window
 }
-window_is() { xwininfo -id "$WID" | grep -q "Width: $1" && xwininfo -id "$WID" | grep -q "Height: $2"; }
+window_is() { [ "$(window_size)" = "$1 $2" ]; }
 play_and_quit() { # play_and_quit program width height what
     check "$1 $4: the launcher opens the window" start_launcher "$1"
     check "$1 $4: the window is $2x$3" window_is "$2" "$3"

@@ -1,7 +1,12 @@
 # Shared helpers of the end-to-end tests: a private run directory, the program started in it,
 # its window found, keys sent from outside, screenshots taken. Sourced by each *_test.sh.
 # Arguments of every test: <run directory of the build> <screenshot folder>.
+# Every test runs on a virtual display of its own, so no test can find another's window, and
+# finds its game's window by the game's process.
 set -u
+if [ -z "${TRELVIK_E2E_DISPLAY:-}" ]; then
+    TRELVIK_E2E_DISPLAY=1 exec "$(dirname "${BASH_SOURCE[0]}")/../../tools/headless.sh" bash "$0" "$@"
+fi
 BUILD_RUN_DIR=$1
 SHOT_DIR=$2
 mkdir -p "$SHOT_DIR"
@@ -51,12 +56,20 @@ wait_for_window() {
     WID=""
     for _ in $(seq 1 200); do
         # The caption is set once the window and its GL context are ready.
-        WID=$(xdotool search --onlyvisible --name "^Trelvik  Build" 2>/dev/null | head -n 1)
+        WID=$(xdotool search --onlyvisible --pid "$APP_PID" --name "^Trelvik  Build" 2>/dev/null | head -n 1)
         [ -n "$WID" ] && break
         kill -0 "$APP_PID" 2>/dev/null || break
         sleep 0.1
     done
     [ -n "$WID" ]
+}
+
+# Every helper that talks to the window fails at once without one: the X tools given an empty
+# window id wait for a mouse click that never comes.
+have_window() {
+    [ -n "$WID" ] && return 0
+    echo "no window to $1" >&2
+    return 1
 }
 
 start_program() { # start_program trelvik|trelvik-solo ; stdout/stderr go to $WORK/out, $WORK/err
@@ -66,8 +79,14 @@ start_program() { # start_program trelvik|trelvik-solo ; stdout/stderr go to $WO
 }
 
 send_key() { # send_key keysym...
+    have_window "send keys to" || return 1
     xdotool key --window "$WID" "$@" 2>/dev/null
     return 0
+}
+
+window_size() { # window_size: "W H" of the game's window
+    have_window "measure" || return 1
+    xwininfo -id "$WID" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w, h }'
 }
 
 # Waits up to $1 seconds for the program to end; sets EXIT_STATUS and ELAPSED (seconds).
@@ -90,6 +109,7 @@ wait_exit() {
 }
 
 screenshot() { # screenshot name
+    have_window "take a screenshot of" || return 1
     # import falls back to asking for a mouse click when the window is gone: never let it wait.
     xwininfo -id "$WID" >/dev/null 2>&1 && timeout 20 import -window "$WID" "$SHOT_DIR/$1.png" 2>/dev/null
 }
