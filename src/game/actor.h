@@ -3,6 +3,11 @@
 // Behaviour lives in actor_tick.cpp, collisions in actor_collide.cpp.
 #pragma once
 
+// The two programs differ here: nothing compiled once for both may include this header.
+#ifdef TRELVIK_SHARED
+#error "this header differs between trelvik and trelvik-solo"
+#endif
+
 #include "math/vector.h"
 
 #include <cstdint>

@@ -2,6 +2,11 @@
 // the game task, a new game, and the two sounds the collision pass plays.
 #pragma once
 
+// The two programs differ here: nothing compiled once for both may include this header.
+#ifdef TRELVIK_SHARED
+#error "this header differs between trelvik and trelvik-solo"
+#endif
+
 #include "graphics/camera.h"
 #include "graphics/shield.h"
 
