@@ -17,9 +17,9 @@ namespace {
 // steady: dodges shots and ships in its path, takes power-ups, uses rockets on the boss.
 // expert: short reaction, looks further ahead, picks shooters first.
 constexpr PilotTraits skillTraits[] = {
-    {0.40f, 0.6f, 10.0f, false, false, false, false, false},
-    {0.25f, 1.0f, 5.0f, true, true, true, true, false},
-    {0.15f, 1.6f, 2.0f, true, true, true, true, true},
+    {0.40f, 0.6f, 10.0f, false, false, false, false, false, 3, 0.25f},
+    {0.25f, 1.0f, 5.0f, true, true, true, true, false, 5, 0.12f},
+    {0.15f, 1.6f, 2.0f, true, true, true, true, true, 10, 0.04f},
 };
 
 constexpr float velocityLook = 0.1f; // seconds between the two looks that give a thing's speed
@@ -114,33 +114,72 @@ float shipY(float y0, float y, float t)
     return y > y0 ? std::min(y, y0 + step) : std::max(y, y0 - step);
 }
 
-// How bad it is to head for lane y: a large cost for every threat the ship would meet on the way
-// within the look-ahead, the earlier the larger.
-float dangerOf(const Pilot &pilot, const SeenThing &me, float y, const std::vector<Judged> &threats)
+// The ship's way along x: at vx until the time `until`, then standing on the screen.
+struct Course {
+    float vx, until;
+};
+
+// When, within [t0, t1], a thing whose gaps to the ship (its left edge to the ship's right edge,
+// its right edge to the ship's left edge) are gapL and gapR at t0 and shrink at -r units a second
+// overlaps the ship along x. False when it does not.
+bool overlapIn(float gapL, float gapR, float r, float t0, float t1, float slack, float &enter, float &exit)
+{
+    float lo = t0, hi = t1;
+    if (std::fabs(r) < 1e-3f) {
+        if (gapL > slack || gapR < -slack)
+            return false;
+    } else if (r < 0) {
+        lo = std::max(lo, t0 + (gapL - slack) / -r);
+        hi = std::min(hi, t0 + (gapR + slack) / -r);
+    } else {
+        hi = std::min(hi, t0 + (slack - gapL) / r);
+        lo = std::max(lo, t0 + (-slack - gapR) / r);
+    }
+    if (lo > hi)
+        return false;
+    enter = lo, exit = hi;
+    return true;
+}
+
+// How bad it is to head for lane y on the course: a large cost for every threat the ship would
+// meet on the way within the look-ahead, the earlier the larger.
+float dangerOf(const Pilot &pilot, const SeenThing &me, float y, const Course &course, float touch,
+               const std::vector<Judged> &threats)
 {
     const float up = me.top - me.y, down = me.y - me.bottom;
+    const float look = pilot.traits.lookAhead;
+    const float until = std::min(course.until, look);
     float cost = 0;
     for (const Judged &j : threats) {
         const SeenThing &t = j.at;
-        float enter, exit;
-        if (j.vx < -1.0f) {
-            enter = (t.left - me.right - margin) / -j.vx;
-            exit = (t.right - me.left + margin) / -j.vx;
-        } else if (t.left <= me.right + margin && t.right >= me.left - margin) {
-            enter = 0, exit = pilot.traits.lookAhead;
-        } else {
-            continue;
+        const float gapL = t.left - me.right, gapR = t.right - me.left;
+        const float shift = (j.vx - course.vx) * until;
+        // A touch is what costs a life; coming within the margin is only worth avoiding.
+        for (const float m : {touch, margin}) {
+            // Two pieces: while the ship moves along x, and after.
+            float windows[2][2];
+            int count = 0;
+            if (until > 0 &&
+                overlapIn(gapL, gapR, j.vx - course.vx, 0, until, m, windows[count][0], windows[count][1]))
+                ++count;
+            if (overlapIn(gapL + shift, gapR + shift, j.vx, until, look, m, windows[count][0], windows[count][1]))
+                ++count;
+            bool hit = false;
+            for (int w = 0; w < count && !hit; ++w) {
+                const float enter = windows[w][0], exit = windows[w][1];
+                const float ys = shipY(me.y, y, enter), ye = shipY(me.y, y, exit);
+                const float lo = std::min(ys, ye) - down - m, hi = std::max(ys, ye) + up + m;
+                const float bob = t.kind == ACTOR_ENEMY2 ? 5.0f : 0.0f;
+                const float d1 = j.vy * std::min(enter, 0.4f), d2 = j.vy * std::min(exit, 0.4f);
+                const float bottom = t.bottom + std::min(d1, d2) - bob, top = t.top + std::max(d1, d2) + bob;
+                if (bottom <= hi && top >= lo) {
+                    cost += (m == touch ? danger : danger * 0.03f) * (1.0f + look - enter);
+                    hit = true;
+                }
+            }
+            if (hit)
+                break;
         }
-        if (exit < 0 || enter > pilot.traits.lookAhead)
-            continue;
-        enter = std::max(enter, 0.0f);
-        const float ys = shipY(me.y, y, enter), ye = shipY(me.y, y, exit);
-        const float lo = std::min(ys, ye) - down - margin, hi = std::max(ys, ye) + up + margin;
-        const float bob = t.kind == ACTOR_ENEMY2 ? 5.0f : 0.0f;
-        const float d1 = j.vy * std::min(enter, 0.4f), d2 = j.vy * std::min(exit, 0.4f);
-        const float bottom = t.bottom + std::min(d1, d2) - bob, top = t.top + std::max(d1, d2) + bob;
-        if (bottom <= hi && top >= lo)
-            cost += danger * (1.0f + pilot.traits.lookAhead - enter);
     }
     return cost;
 }
@@ -170,7 +209,7 @@ Aim chooseAim(const Pilot &pilot, const SeenThing &me, const std::vector<Judged>
                 aim = {true, j.at.y, false, 0};
             } else if (soonest > 5.0f) { // standing still (the boss fight): fly over to it
                 soonest = 5.0f;
-                aim = {true, j.at.y, true, j.at.x - 12.0f};
+                aim = {true, j.at.y, true, j.at.x};
             }
         }
         if (aim.has)
@@ -258,36 +297,67 @@ PilotKeys pilot_fly(Pilot &pilot, const SeenFrame &frame)
         pilot.nextAimChange = frame.time + 0.6f + 0.6f * uniform(pilot.rng);
     }
 
+    // Now and then the pilot looks away: the hands stay as they were.
+    if (frame.time >= pilot.nextLapseDraw) {
+        pilot.nextLapseDraw = frame.time + 1.0f;
+        if (uniform(pilot.rng) < pilot.traits.lapses)
+            pilot.lapseUntil = frame.time + 0.15f + 0.3f * uniform(pilot.rng);
+    }
+    if (frame.time < pilot.lapseUntil)
+        return pilot.held;
+
+    // Only so many threats at once, those that arrive first.
+    std::vector<std::pair<float, Judged>> coming;
+    for (const Judged &j : things) {
+        if (!isEnemyShip(j.at.kind) && !(pilot.traits.dodgesShots && isEnemyShot(j.at.kind)))
+            continue;
+        const float gap = std::max(0.0f, j.at.left - me.right);
+        coming.push_back({j.vx < -1.0f ? gap / -j.vx : gap / 1.0f, j});
+    }
+    std::stable_sort(coming.begin(), coming.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
     std::vector<Judged> threats;
-    for (const Judged &j : things)
-        if (isEnemyShip(j.at.kind) || (pilot.traits.dodgesShots && isEnemyShot(j.at.kind)))
-            threats.push_back(j);
+    for (size_t i = 0; i < coming.size() && static_cast<int>(i) < pilot.traits.attention; ++i)
+        threats.push_back(coming[i].second);
 
     const Aim aim = chooseAim(pilot, me, things);
     const float rest = pilot.ship == 0 ? 20.0f : -20.0f; // where a ship waits with nothing to do
     const float wanted = aim.has ? aim.y + pilot.aimOffset : rest;
     const float up = me.top - me.y, down = me.y - me.bottom;
-    float bestLane = me.y, bestCost = 1e30f, bestDanger = 0;
-    for (float y = scr_b_y + down + 1.0f; y <= scr_t_y - up - 1.0f; y += laneStep) {
-        const float d = dangerOf(pilot, me, y, threats);
-        const float cost = d + std::fabs(y - wanted) + 0.05f * std::fabs(y - me.y);
-        if (cost < bestCost)
-            bestCost = cost, bestLane = y, bestDanger = d;
+    // The ship moves in steps of a frame: it stops within half a step of its lane, and a touch is
+    // feared within that half step.
+    const float dt = pilot.seen.size() >= 2 ? frame.time - pilot.seen[pilot.seen.size() - 2].time : 1.0f / 60;
+    const float deadZone = 0.5f * player_speed * dt;
+    const float touch = deadZone + 0.5f;
+    // The ship keeps to its place on the left unless going back or forward clears its way.
+    const float home = aim.hasX ? aim.x : pilot.skill == PilotSkill::novice ? -40.0f : -55.0f;
+    const float backRoom = std::max(0.0f, me.left - scr_l_x - 2.0f);
+    const float foreRoom = std::max(0.0f, 20.0f - me.right);
+    const Course courses[] = {{0, 0}, {-player_speed, backRoom / player_speed}, {player_speed, foreRoom / player_speed}};
+    float bestLane = me.y, bestCost = 1e30f;
+    int bestCourse = 0;
+    for (int c = 0; c < 3; ++c) {
+        const Course &course = courses[c];
+        if (c > 0 && course.until <= 0)
+            continue;
+        // How far from its place the ship gets within the next moments; passing over it counts.
+        const float settled = me.x + course.vx * std::min(course.until, 0.3f);
+        const bool passes = (me.x - home) * (settled - home) <= 0;
+        const float placeCost = (passes ? 0.0f : 0.3f * std::fabs(settled - home)) + (c > 0 ? 2.0f : 0.0f);
+        for (float y = scr_b_y + down + 1.0f; y <= scr_t_y - up - 1.0f; y += laneStep) {
+            const float cost = dangerOf(pilot, me, y, course, touch, threats) + std::fabs(y - wanted) +
+                               0.05f * std::fabs(y - me.y) + placeCost;
+            if (cost < bestCost)
+                bestCost = cost, bestLane = y, bestCourse = c;
+        }
     }
 
-    const float dt = pilot.seen.size() >= 2 ? frame.time - pilot.seen[pilot.seen.size() - 2].time : 1.0f / 60;
-    const float deadZone = 0.6f * player_speed * dt;
     keys.up = bestLane > me.y + deadZone;
     keys.down = bestLane < me.y - deadZone;
-
-    // Backing off buys time when no lane is clear; else the ship keeps to its place on the left.
-    const float home = aim.hasX ? aim.x : pilot.skill == PilotSkill::novice ? -40.0f : -55.0f;
-    if (bestDanger > 0)
-        keys.left = me.left > scr_l_x + 1.0f;
-    else {
-        keys.left = me.x > home + deadZone;
-        keys.right = me.x < home - deadZone;
-    }
+    if (bestCourse == 1)
+        keys.left = true;
+    else if (bestCourse == 2)
+        keys.right = true;
 
     keys.bullet = inLane(me, things, pilot.skill == PilotSkill::novice ? 1.0f : 3.0f);
     bool bossSeen = false;
@@ -300,5 +370,6 @@ PilotKeys pilot_fly(Pilot &pilot, const SeenFrame &frame)
         keys.rockets = true;
     if (frame.rockets > 0 && pilot.traits.shootersFirst && enemies >= 6)
         keys.rockets = true;
+    pilot.held = keys;
     return keys;
 }

@@ -39,6 +39,7 @@ struct PilotKeys {
     bool left, right, up, down, bullet, rockets;
 };
 
+
 struct PilotTraits {
     float reaction;    // seconds from what happens on the screen to the hands
     float lookAhead;   // seconds of threats weighed when choosing a lane
@@ -48,6 +49,8 @@ struct PilotTraits {
     bool takesPowerUps;
     bool rocketsOnBoss;
     bool shootersFirst; // picks ENEMY1 (they fire) before ENEMY2
+    int attention;      // threats weighed at once, the nearest first
+    float lapses;       // chance in any second of looking away for a moment, the hands as they were
 };
 
 struct Pilot {
@@ -58,6 +61,9 @@ struct Pilot {
     std::deque<SeenFrame> seen; // the frames still to reach the pilot's hands, oldest first
     float aimOffset = 0;
     float nextAimChange = 0;
+    float nextLapseDraw = 0;
+    float lapseUntil = -1;
+    PilotKeys held{};
 };
 
 // A pilot of the skill for ship 0 or 1; the seed decides its small mistakes.

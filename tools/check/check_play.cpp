@@ -142,6 +142,8 @@ bool play_open()
     // The models need a GL context, which SDL gives only with a window: one pixel, no frame, out
     // of the way. The sound goes to SDL's silent driver.
     setenv("SDL_VIDEO_WINDOW_POS", "0,0", 1);
+    // Without X, SDL would try drivers that take over the terminal; the window must be an X one.
+    setenv("SDL_VIDEODRIVER", "x11", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) < 0) {
         std::fprintf(stderr, "trelvik-check: cannot fly the level without a display: %s\n", SDL_GetError());
