@@ -225,7 +225,10 @@ int play_command(const PlayOptions &options, const std::string &self)
             waitpid(solo, nullptr, 0);
         return 2;
     }
-    const PlayProfile profile = play_profile(options.fps.front());
+    // The plot and the crowding are drawn at 60 frames a second when that rate is flown.
+    const bool has60 = std::find(options.fps.begin(), options.fps.end(), 60) != options.fps.end();
+    const int drawnFps = has60 ? 60 : options.fps.front();
+    const PlayProfile profile = play_profile(drawnFps);
     const std::string levelName = g_level_name;
     if (wants(options, 2))
         flown = flyRows(options);
@@ -265,7 +268,7 @@ int play_command(const PlayOptions &options, const std::string &self)
                 status = 2;
         }
     }
-    if (!options.plot.empty() && !playreport_plot(options.plot, flown.results, profile, options.fps.front()))
+    if (!options.plot.empty() && !playreport_plot(options.plot, flown.results, profile, drawnFps))
         status = 2;
     return status;
 }
