@@ -57,12 +57,6 @@ const char *const spawned_models[] = {
     "data/EShot2.ms3d",    "data/PowerUpFUV.ms3d", "data/PowerUpRUV.ms3d",
 };
 
-// One ship's keys, in the order its tick tests them.
-struct ShipKeys {
-    SDLKey left, right, up, down;
-    SDLKey bullet, rockets;
-};
-
 #ifdef TRELVIK_SOLO
 constexpr ShipKeys player_keys = {SDLK_LEFT, SDLK_RIGHT, SDLK_UP, SDLK_DOWN, SDLK_x, SDLK_a};
 #else
@@ -215,6 +209,28 @@ int task_test_start()
 #endif
     task_test_restart();
     return 1;
+}
+
+const ShipKeys *task_test_shipKeys(int ship)
+{
+    if (ship == 0)
+        return &player_keys;
+#ifndef TRELVIK_SOLO
+    if (ship == 1)
+        return &player2_keys;
+#endif
+    return nullptr;
+}
+
+actor *task_test_ship(int ship)
+{
+    if (ship == 0)
+        return g_player;
+#ifndef TRELVIK_SOLO
+    if (ship == 1)
+        return g_player2;
+#endif
+    return nullptr;
 }
 
 void task_test_stop() {}

@@ -10,6 +10,8 @@
 #include "graphics/camera.h"
 #include "graphics/shield.h"
 
+#include <SDL.h>
+
 #include <cstdint>
 #include <string>
 
@@ -55,6 +57,20 @@ constexpr float g_camera_speed = 50.0f;
 constexpr float player_speed = 150.0f;
 constexpr float player_tilt = 20.0f;
 constexpr int rocketInterval = 500;
+
+// The ships of this build, and the keys each one is flown with.
+#ifdef TRELVIK_SOLO
+constexpr int ship_count = 1;
+#else
+constexpr int ship_count = 2;
+#endif
+struct ShipKeys {
+    SDLKey left, right, up, down;
+    SDLKey bullet, rockets;
+};
+// Ship 0 is the first ship (g_player), ship 1 the second; null for a ship this build lacks.
+const ShipKeys *task_test_shipKeys(int ship);
+actor *task_test_ship(int ship);
 
 int task_test_start();
 void task_test_stop();

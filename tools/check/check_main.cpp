@@ -2,10 +2,13 @@
 // play, before starting the game. Reads everything the game reads at start, with the game's own
 // readers, and prints one line per problem and a summary. Exit status: 0 when there are no
 // errors (warnings allowed), 1 when there are, 2 when the directory cannot be checked at all.
+// With --play it then flies the level with autopilots and reports how hard it is; a directory
+// with errors is not flown.
 #include "check_config.h"
 #include "check_level.h"
 #include "check_media.h"
 #include "check_model.h"
+#include "check_play_command.h"
 #include "check_report.h"
 
 #include "game/actor.h"
@@ -15,6 +18,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <iterator>
 #include <map>
 #include <memory>
@@ -72,9 +76,15 @@ constexpr const char *musicFile = "data/phenomenon.wav";
 void usage(std::FILE *out)
 {
     std::fputs("usage: trelvik-check [run-directory]\n"
+               "       trelvik-check --play[=RUNS] [--fps LIST] [--csv FILE] [--plot FILE.png] [--seed FIRST]\n"
+               "                     [--pilots LIST] [--players LIST] [run-directory]\n"
                "Checks config.ini and data/ of a run directory (default: the current one) the way the game reads\n"
                "them, prints one line per problem and a summary. Errors (the game would report them, misdraw or\n"
-               "drop data, or the level cannot be won) give exit status 1; warnings alone give 0.\n",
+               "drop data, or the level cannot be won) give exit status 1; warnings alone give 0.\n"
+               "--play flies the level of a directory without errors with autopilots under the game's own rules:\n"
+               "RUNS runs (default 20, seeds FIRST on, default 1) of every players (1,2) x pilot (novice,\n"
+               "steady, expert) at every frame rate of --fps (default 60), and prints how hard it is. --csv writes\n"
+               "one row per run, --plot draws the lives lost along the level (needs gnuplot).\n",
                out);
 }
 
@@ -88,30 +98,10 @@ bool levelUses(const std::optional<LevelRecord> &level, uint32_t kind)
     return false;
 }
 
-} // namespace
 
-int main(int argc, char **argv)
+// Everything the game reads at start, in the working directory.
+void checkRunDirectory(CheckReport &report)
 {
-    std::string dir = ".";
-    int positional = 0;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "-h" || arg == "--help") {
-            usage(stdout);
-            return 0;
-        }
-        if ((arg.size() > 1 && arg[0] == '-') || ++positional > 1) {
-            usage(stderr);
-            return 2;
-        }
-        dir = arg;
-    }
-    if (chdir(dir.c_str()) != 0) {
-        std::fprintf(stderr, "trelvik-check: cannot enter %s: %s\n", dir.c_str(), std::strerror(errno));
-        return 2;
-    }
-
-    CheckReport report;
     check_config(report);
     const std::optional<LevelRecord> level = check_levelFile(report, levelFile);
 
@@ -141,6 +131,46 @@ int main(int argc, char **argv)
     check_music(report, musicFile);
     check_closeAudio();
     SDL_Quit();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    std::string dir = ".";
+    int positional = 0;
+    bool play = false;
+    PlayOptions options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "-h" || arg == "--help") {
+            usage(stdout);
+            return 0;
+        }
+        std::string error;
+        if (arg != "--rows" && play_parseOption(argc, argv, i, options, error)) {
+            if (!error.empty()) {
+                std::fprintf(stderr, "trelvik-check: %s\n", error.c_str());
+                return 2;
+            }
+            play |= arg.rfind("--play", 0) == 0;
+            continue;
+        }
+        if ((arg.size() > 1 && arg[0] == '-') || ++positional > 1) {
+            usage(stderr);
+            return 2;
+        }
+        dir = arg;
+    }
+    if (chdir(dir.c_str()) != 0) {
+        std::fprintf(stderr, "trelvik-check: cannot enter %s: %s\n", dir.c_str(), std::strerror(errno));
+        return 2;
+    }
+
+    CheckReport report;
+    checkRunDirectory(report);
+    if (play && check_count(report, Severity::error) == 0)
+        return play_command(options, std::filesystem::canonical("/proc/self/exe").string());
 
     check_print(report, stdout);
     const int errors = check_count(report, Severity::error), warnings = check_count(report, Severity::warning);

@@ -83,64 +83,63 @@ void mantas(Level &level, float t, const std::vector<std::pair<float, float>> &o
 
 void waves(Level &level)
 {
-    // Warm-up: single lanes, one formation at a time.
-    line(level, 3, 30, 4, 30);
-    line(level, 8, -20, 4, 30);
-    vee(level, 13, 5, 2, 22, 16);
-    line(level, 19, 50, 3, 28);
-    line(level, 19.5f, -50, 3, 28);
-    column(level, 24, 60, -40, 6, 22);
+    // Warm-up: single lanes, one small formation at a time, far apart.
+    line(level, 4, 30, 3, 40);
+    line(level, 10, -20, 3, 40);
+    vee(level, 15, 5, 1, 26, 18);
+    line(level, 20, 50, 3, 32);
+    line(level, 21, -50, 3, 32);
+    column(level, 25, 60, -40, 5, 24);
     mantas(level, 30, {{0, 40}, {45, -30}});
 
-    // Walls with gaps, weaving trains, the first manta squads.
-    column(level, 36, -60, 60, 5);
-    sineTrain(level, 41, 10, 40, 8, 24, 0);
-    mantas(level, 47, {{0, 50}, {30, 0}, {60, -50}});
+    // Walls with gaps, weaving trains, the first manta pairs.
+    column(level, 36, -60, 60, 4);
+    sineTrain(level, 41, 10, 40, 7, 26, 0);
+    line(level, 47, 50, 2, 60);
+    line(level, 48, -50, 2, 60);
     vee(level, 52, 35, 2, 22, 14);
-    vee(level, 53, -35, 2, 22, 14);
-    column(level, 58, -65, 65, 6);
-    column(level, 58.9f, -52, 52, 5);
-    mantas(level, 64, {{0, 55}, {35, 20}, {70, -15}, {105, -50}});
-    line(level, 65, -70, 4, 26);
+    vee(level, 54, -35, 2, 22, 14);
+    column(level, 59, -60, 60, 5);
+    vee(level, 64, 20, 1, 24, 20);
+    line(level, 66, -70, 4, 26);
 
-    // Pincers, snakes and double walls.
-    column(level, 70, 70, 10, 6, 20);
-    column(level, 70, -70, -10, 6, 20);
-    line(level, 76, 0, 5, 36, true);
-    sineTrain(level, 82, 35, 22, 8, 24, 0);
-    sineTrain(level, 82, -35, 22, 8, 24, 3.1f);
-    column(level, 89, -66, 66, 7);
-    column(level, 89.7f, -44, 66, 6);
-    mantas(level, 95, {{0, 0}, {30, 30}, {30, -30}, {60, 60}, {60, -60}});
-    line(level, 96, 45, 3, 30);
-    line(level, 96, -45, 3, 30);
-    grid(level, 102, 35, 3, 3, 24, 24);
-    grid(level, 104, -40, 3, 3, 24, 24);
+    // Pincers, snakes and walls.
+    column(level, 71, 70, 10, 5, 22);
+    column(level, 71, -70, -10, 5, 22);
+    line(level, 77, 0, 4, 36);
+    sineTrain(level, 82, 35, 22, 7, 26, 0);
+    sineTrain(level, 83, -35, 22, 7, 26, 3.1f);
+    column(level, 89, -60, 60, 5);
+    mantas(level, 95, {{0, 0}, {30, 40}, {30, -40}});
+    line(level, 97, 45, 3, 30);
+    line(level, 97, -45, 3, 30);
+    grid(level, 103, 35, 3, 2, 26, 26);
+    grid(level, 106, -40, 3, 2, 26, 26);
 
-    // Fierce: staggered walls, swarms, a great V and three trains at once.
-    column(level, 110, -65, 65, 6);
-    column(level, 110.7f, -50, 50, 5);
-    column(level, 111.4f, -65, 65, 6);
-    mantas(level, 118, {{0, 45}, {30, 45}, {60, 45}, {90, 45}, {15, -40}, {45, -40}, {75, -40}, {105, -40}});
-    vee(level, 125, 0, 4, 20, 15);
-    mantas(level, 127, {{0, 50}, {0, -50}});
-    sineTrain(level, 132, 50, 15, 7, 26, 0);
-    sineTrain(level, 132.5f, 0, 15, 7, 26, 1.5f);
-    sineTrain(level, 133, -50, 15, 7, 26, 3.0f);
-    column(level, 139, -66, 66, 7);
-    mantas(level, 139.5f, {{30, 35}, {30, -35}});
-    column(level, 140.5f, -55, 55, 6);
+    // Fierce: staggered walls, a swarm, a great V and trains.
+    column(level, 111, -60, 60, 5);
+    column(level, 112.5f, -48, 48, 4);
+    grid(level, 118, 45, 2, 2, 40, 24);
+    grid(level, 119, -40, 2, 2, 40, 24);
+    vee(level, 124, 0, 3, 22, 16);
+    sineTrain(level, 131, 45, 15, 6, 28, 0);
+    sineTrain(level, 133, -45, 15, 6, 28, 3.0f);
+    column(level, 139, -60, 60, 5);
+    line(level, 143, 0, 3, 30);
+    line(level, 145, 50, 3, 30);
+    line(level, 146, -50, 3, 30);
 }
 
-// The boss waits beyond the stop, fully in view once the camera halts; mantas screen it and
-// two fighters drift in high and low.
+// The boss waits beyond the stop, fully in view once the camera halts; four fighters screen it
+// and two more drift in high and low. Few mantas fly in this level: each carries a rocket one
+// time in three, and rockets end the boss fight in seconds.
 void bossArena(Level &level)
 {
     level.entries.push_back({"BOSS1", cameraStop + 62, 0, shipDepth});
-    enemy2(level, cameraStop + 10, 50);
-    enemy2(level, cameraStop + 22, 15);
-    enemy2(level, cameraStop + 22, -20);
-    enemy2(level, cameraStop + 10, -55);
+    enemy1(level, cameraStop + 10, 50);
+    enemy1(level, cameraStop + 22, 15);
+    enemy1(level, cameraStop + 22, -20);
+    enemy1(level, cameraStop + 10, -55);
     enemy1(level, cameraStop + 96, 72);
     enemy1(level, cameraStop + 96, -72);
 }

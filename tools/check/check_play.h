@@ -1,0 +1,49 @@
+// check_play.h -- one flight of the level in the working directory's data/ under the game's own
+// rules: the timer, input and game tasks ticked at a fixed frame interval, autopilots holding the
+// ships' keys, nothing drawn and nothing heard. The game state is the process's own, so one
+// flight runs at a time; play_open once before the first, play_close after the last.
+#pragma once
+
+#include "check_pilot.h"
+
+#include <vector>
+
+struct PlayRun {
+    int players; // this build's ship count
+    PilotSkill skill;
+    unsigned seed;
+    int fps;
+};
+
+struct PlayResult {
+    PlayRun run;
+    bool won;
+    int livesLost;
+    int score;
+    float seconds;             // from the start of the run to its end
+    float bossAt;              // seconds from the start until the camera stopped; < 0: never
+    float bossSeconds;         // from the camera's stop to the end of the run
+    std::vector<float> lossAt; // seconds of the level (from the start of the scrolling) of each life lost
+    float wallSeconds;         // the computer's time for the run (not part of the run's result)
+};
+
+// The game gives up on a run that has not ended by then (a boss nobody can hit).
+constexpr float play_maxSeconds = 600.0f;
+// Where the life-loss counts are gathered: stretches of this many seconds of the level.
+constexpr float play_stretch = 10.0f;
+
+// Opens the hidden window whose GL context the model cache needs and the game task with its sound
+// on SDL's silent driver; false with a message when there is no window to be had.
+bool play_open();
+void play_close();
+
+// Flies one run: a new game seeded with run.seed, the pilots one per ship.
+PlayResult play_fly(const PlayRun &run);
+
+// How crowded the level is, as the game places it: a flight at fps with nobody at the keys and the
+// ships untouchable, until a stretch after the camera's stop.
+struct PlayProfile {
+    std::vector<float> enemies; // enemies on screen, on average, in each stretch of the level
+    float stopSecond;           // second of the level at which the camera stops; < 0: never
+};
+PlayProfile play_profile(int fps);

@@ -1,0 +1,370 @@
+// check_play_report.cpp -- the flights summed up: medians and worst cases per players and pilot,
+// lives lost by stretch of the level, the frame rates set against each other, the CSV rows and
+// the plot (gnuplot draws it from a data file and a script written to a private folder).
+#include "check_play_report.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <spawn.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <tuple>
+
+extern char **environ;
+
+namespace {
+
+struct Group {
+    int fps, players;
+    PilotSkill skill;
+    bool operator<(const Group &o) const
+    {
+        return std::tie(fps, o.players, skill) < std::tie(o.fps, players, o.skill);
+    }
+};
+
+// Groups in report order: frame rates rising, two players before one, skills rising.
+std::map<Group, std::vector<const PlayResult *>> grouped(const std::vector<PlayResult> &results)
+{
+    std::map<Group, std::vector<const PlayResult *>> groups;
+    for (const PlayResult &r : results)
+        groups[{r.run.fps, r.run.players, r.run.skill}].push_back(&r);
+    return groups;
+}
+
+float median(std::vector<float> values)
+{
+    if (values.empty())
+        return NAN;
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 == 1 ? values[n / 2] : 0.5f * (values[n / 2 - 1] + values[n / 2]);
+}
+
+float mean(const std::vector<float> &values)
+{
+    float sum = 0;
+    for (const float v : values)
+        sum += v;
+    return values.empty() ? NAN : sum / static_cast<float>(values.size());
+}
+
+float variance(const std::vector<float> &values)
+{
+    if (values.size() < 2)
+        return 0;
+    const float m = mean(values);
+    float sum = 0;
+    for (const float v : values)
+        sum += (v - m) * (v - m);
+    return sum / static_cast<float>(values.size() - 1);
+}
+
+std::string seconds(float value)
+{
+    if (std::isnan(value))
+        return "-";
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", static_cast<double>(value));
+    return text;
+}
+
+size_t stretchOf(float levelSecond)
+{
+    return levelSecond <= 0 ? 0 : static_cast<size_t>(levelSecond / play_stretch);
+}
+
+// Lives lost in each stretch, summed over the runs.
+std::vector<int> lossesByStretch(const std::vector<const PlayResult *> &runs, size_t stretches)
+{
+    std::vector<int> losses(stretches, 0);
+    for (const PlayResult *r : runs)
+        for (const float at : r->lossAt)
+            ++losses[std::min(stretchOf(at), stretches - 1)];
+    return losses;
+}
+
+size_t stretchCount(const std::vector<PlayResult> &results, const PlayProfile &profile)
+{
+    size_t count = profile.enemies.size();
+    for (const PlayResult &r : results)
+        for (const float at : r.lossAt)
+            count = std::max(count, stretchOf(at) + 1);
+    return std::max<size_t>(count, 1);
+}
+
+struct Sample {
+    std::vector<float> won, lives, fight;
+};
+
+Sample sampleOf(const std::vector<const PlayResult *> &runs)
+{
+    Sample s;
+    for (const PlayResult *r : runs) {
+        s.won.push_back(r->won ? 1.0f : 0.0f);
+        s.lives.push_back(static_cast<float>(r->livesLost));
+        if (r->won)
+            s.fight.push_back(r->bossSeconds);
+    }
+    return s;
+}
+
+// Whether two samples' means differ by more than twice the standard error of the difference.
+bool differs(const std::vector<float> &a, const std::vector<float> &b, float &difference, float &noise)
+{
+    difference = mean(b) - mean(a);
+    if (a.size() < 2 || b.size() < 2)
+        return noise = NAN, false;
+    const float na = static_cast<float>(a.size()), nb = static_cast<float>(b.size());
+    noise = 2.0f * std::sqrt(variance(a) / na + variance(b) / nb);
+    // Two rates of 0 or 1 have no spread; a difference between them is still real.
+    return std::fabs(difference) > std::max(noise, 1e-6f);
+}
+
+void compareFrameRates(std::FILE *out, const std::map<Group, std::vector<const PlayResult *>> &groups,
+                       const std::vector<int> &rates)
+{
+    const int reference = std::find(rates.begin(), rates.end(), 60) != rates.end() ? 60 : rates.front();
+    std::fprintf(out, "\nFrame rates against %d frames a second (a difference counts when it exceeds twice its "
+                      "standard error):\n",
+                 reference);
+    int found = 0;
+    for (const auto &[group, runs] : groups) {
+        if (group.fps == reference)
+            continue;
+        const auto other = groups.find({reference, group.players, group.skill});
+        if (other == groups.end())
+            continue;
+        const Sample a = sampleOf(other->second), b = sampleOf(runs);
+        const struct {
+            const char *what;
+            const std::vector<float> &x, &y;
+            float scale;
+            const char *unit;
+        } measures[] = {{"win rate", a.won, b.won, 100.0f, " points"},
+                        {"lives lost", a.lives, b.lives, 1.0f, ""},
+                        {"boss fight", a.fight, b.fight, 1.0f, " s"}};
+        for (const auto &m : measures) {
+            float difference = 0, noise = 0;
+            if (!differs(m.x, m.y, difference, noise))
+                continue;
+            ++found;
+            std::fprintf(out, "  %d players, %s, %d fps: %s %+.1f%s (noise %.1f%s)\n", group.players,
+                         pilot_name(group.skill), group.fps, m.what, static_cast<double>(difference * m.scale),
+                         m.unit, static_cast<double>(noise * m.scale), m.unit);
+        }
+    }
+    if (found == 0)
+        std::fputs("  no difference beyond run-to-run noise\n", out);
+}
+
+std::string quoted(const std::string &path)
+{
+    std::string q = "'";
+    for (const char c : path)
+        q += c == '\'' ? std::string("''") : std::string(1, c);
+    return q + "'";
+}
+
+} // namespace
+
+void playreport_writeCsvHeader(std::FILE *out)
+{
+    std::fputs("players,pilot,seed,fps,won,lives_lost,score,seconds,boss_at,boss_seconds,loss_at\n", out);
+}
+
+void playreport_writeCsvRow(std::FILE *out, const PlayResult &r)
+{
+    std::fprintf(out, "%d,%s,%u,%d,%d,%d,%d,%.3f,%.3f,%.3f,", r.run.players, pilot_name(r.run.skill), r.run.seed,
+                 r.run.fps, r.won ? 1 : 0, r.livesLost, r.score, static_cast<double>(r.seconds),
+                 static_cast<double>(r.bossAt), static_cast<double>(r.bossSeconds));
+    for (size_t i = 0; i < r.lossAt.size(); ++i)
+        std::fprintf(out, "%s%.3f", i > 0 ? " " : "", static_cast<double>(r.lossAt[i]));
+    std::fputc('\n', out);
+}
+
+std::optional<PlayResult> playreport_readCsvRow(const std::string &line)
+{
+    std::vector<std::string> fields;
+    std::stringstream in(line);
+    for (std::string field; std::getline(in, field, ',');)
+        fields.push_back(field);
+    if (!line.empty() && line.back() == ',')
+        fields.emplace_back();
+    if (fields.size() != 11)
+        return std::nullopt;
+    const std::optional<PilotSkill> skill = pilot_byName(fields[1]);
+    if (!skill)
+        return std::nullopt;
+    PlayResult r{};
+    try {
+        r.run = {std::stoi(fields[0]), *skill, static_cast<unsigned>(std::stoul(fields[2])), std::stoi(fields[3])};
+        r.won = std::stoi(fields[4]) != 0;
+        r.livesLost = std::stoi(fields[5]);
+        r.score = std::stoi(fields[6]);
+        r.seconds = std::stof(fields[7]);
+        r.bossAt = std::stof(fields[8]);
+        r.bossSeconds = std::stof(fields[9]);
+        std::stringstream losses(fields[10]);
+        for (float at; losses >> at;)
+            r.lossAt.push_back(at);
+    } catch (const std::exception &) {
+        return std::nullopt;
+    }
+    return r;
+}
+
+void playreport_sort(std::vector<PlayResult> &results)
+{
+    std::stable_sort(results.begin(), results.end(), [](const PlayResult &a, const PlayResult &b) {
+        return std::tie(a.run.fps, b.run.players, a.run.skill, a.run.seed) <
+               std::tie(b.run.fps, a.run.players, b.run.skill, b.run.seed);
+    });
+}
+
+void playreport_print(std::FILE *out, const std::vector<PlayResult> &results, const PlayProfile &profile)
+{
+    const auto groups = grouped(results);
+    std::vector<int> rates;
+    for (const auto &[group, runs] : groups)
+        if (std::find(rates.begin(), rates.end(), group.fps) == rates.end())
+            rates.push_back(group.fps);
+    const size_t stretches = stretchCount(results, profile);
+
+    for (const int fps : rates) {
+        std::fprintf(out, "\nAt %d frames a second:\n", fps);
+        std::fputs("players  pilot    runs   won  lives lost    score  to boss  boss fight\n"
+                   "                                median/worst  median  median s  median s\n",
+                   out);
+        for (const auto &[group, runs] : groups) {
+            if (group.fps != fps)
+                continue;
+            std::vector<float> lives, scores, toBoss, fight;
+            int won = 0, worst = 0;
+            for (const PlayResult *r : runs) {
+                won += r->won;
+                lives.push_back(static_cast<float>(r->livesLost));
+                worst = std::max(worst, r->livesLost);
+                scores.push_back(static_cast<float>(r->score));
+                if (r->bossAt >= 0)
+                    toBoss.push_back(r->bossAt);
+                if (r->won)
+                    fight.push_back(r->bossSeconds);
+            }
+            std::fprintf(out, "%7d  %-7s %5zu  %3.0f%%  %6g/%-5d %8.0f  %7s  %8s\n", group.players,
+                         pilot_name(group.skill), runs.size(), 100.0 * won / static_cast<double>(runs.size()),
+                         static_cast<double>(median(lives)), worst, static_cast<double>(median(scores)),
+                         seconds(median(toBoss)).c_str(), seconds(median(fight)).c_str());
+        }
+
+        std::fprintf(out, "\nLives lost by stretch of the level at %d fps (seconds from the start of the scrolling",
+                     fps);
+        if (profile.stopSecond >= 0)
+            std::fprintf(out, "; the camera stops at %.0f s", static_cast<double>(profile.stopSecond));
+        std::fputs("), all runs:\n", out);
+        std::fputs("                ", out);
+        for (size_t s = 0; s < stretches; ++s)
+            std::fprintf(out, "%5zu", s * static_cast<size_t>(play_stretch));
+        std::fputs("  most\n", out);
+        std::fputs("enemies seen    ", out);
+        for (size_t s = 0; s < stretches; ++s)
+            std::fprintf(out, "%5.1f",
+                         s < profile.enemies.size() ? static_cast<double>(profile.enemies[s]) : 0.0);
+        std::fputc('\n', out);
+        for (const auto &[group, runs] : groups) {
+            if (group.fps != fps)
+                continue;
+            const std::vector<int> losses = lossesByStretch(runs, stretches);
+            int total = 0, most = 0;
+            for (const int n : losses)
+                total += n, most = std::max(most, n);
+            std::fprintf(out, "%dP %-7s     ", group.players, pilot_name(group.skill));
+            for (const int n : losses)
+                std::fprintf(out, "%5d", n);
+            std::fprintf(out, "  %3.0f%%\n", total > 0 ? 100.0 * most / total : 0.0);
+        }
+    }
+    if (rates.size() > 1)
+        compareFrameRates(out, groups, rates);
+}
+
+bool playreport_plot(const std::string &png, const std::vector<PlayResult> &results, const PlayProfile &profile,
+                     int fps)
+{
+    std::string dir = (std::filesystem::temp_directory_path() / "trelvik-plot-XXXXXX").string();
+    if (mkdtemp(dir.data()) == nullptr) {
+        std::fprintf(stderr, "trelvik-check: cannot make a folder for the plot's data\n");
+        return false;
+    }
+    const size_t stretches = stretchCount(results, profile);
+    const auto groups = grouped(results);
+    const int playerCounts[] = {2, 1};
+    {
+        std::ofstream data(dir + "/losses.dat");
+        data << "# second enemies";
+        for (const int players : playerCounts)
+            for (const PilotSkill skill : pilot_skills)
+                data << ' ' << players << 'P' << pilot_name(skill);
+        data << '\n';
+        for (size_t s = 0; s < stretches; ++s) {
+            data << (static_cast<float>(s) + 0.5f) * play_stretch << ' '
+                 << (s < profile.enemies.size() ? profile.enemies[s] : 0.0f);
+            for (const int players : playerCounts) {
+                for (const PilotSkill skill : pilot_skills) {
+                    const auto found = groups.find({fps, players, skill});
+                    if (found == groups.end() || found->second.empty()) {
+                        data << " NaN";
+                        continue;
+                    }
+                    const std::vector<int> losses = lossesByStretch(found->second, stretches);
+                    data << ' ' << static_cast<float>(losses[s]) / static_cast<float>(found->second.size());
+                }
+            }
+            data << '\n';
+        }
+    }
+    {
+        std::ofstream script(dir + "/plot.gp");
+        script << "set terminal pngcairo size 1000,760 font 'sans,10'\n"
+               << "set output " << quoted(png) << "\n"
+               << "set multiplot layout 2,1 title 'How hard the level is: lives lost per run along the level, "
+               << fps << " frames a second'\n"
+               << "set style fill solid 0.35 noborder\nset boxwidth " << play_stretch * 0.9f << "\n"
+               << "set xlabel 'seconds from the start of the scrolling (10-second stretches)'\n"
+               << "set ylabel 'lives lost per run'\nset y2label 'enemies on screen (mean)'\n"
+               << "set ytics nomirror\nset y2tics\nset yrange [0:*]\nset y2range [0:*]\nset key top left\n"
+               << "set xrange [0:" << static_cast<float>(stretches) * play_stretch << "]\n";
+        if (profile.stopSecond >= 0)
+            script << "set arrow from " << profile.stopSecond << ", graph 0 to " << profile.stopSecond
+                   << ", graph 1 nohead dt 2 lc rgb '#555555'\n"
+                   << "set label 'camera stops: boss' at " << profile.stopSecond << ", graph 0.95 right offset -1,0\n";
+        const char *colours[] = {"#d62728", "#1f77b4", "#2ca02c"};
+        for (int panel = 0; panel < 2; ++panel) {
+            script << "set title '" << playerCounts[panel] << (playerCounts[panel] == 1 ? " player" : " players")
+                   << "'\nplot " << quoted(dir + "/losses.dat")
+                   << " using 1:2 axes x1y2 with boxes lc rgb '#bbbbbb' title 'enemies on screen'";
+            for (int skill = 0; skill < 3; ++skill)
+                script << ", '' using 1:" << 3 + panel * 3 + skill << " with linespoints lw 2 pt 7 lc rgb '"
+                       << colours[skill] << "' title '" << pilot_name(pilot_skills[skill]) << "'";
+            script << "\n";
+        }
+        script << "unset multiplot\n";
+    }
+    const std::string scriptPath = dir + "/plot.gp";
+    char *const argv[] = {const_cast<char *>("gnuplot"), const_cast<char *>(scriptPath.c_str()), nullptr};
+    pid_t pid = 0;
+    int status = -1;
+    const bool started = posix_spawnp(&pid, "gnuplot", nullptr, nullptr, argv, environ) == 0;
+    if (started)
+        waitpid(pid, &status, 0);
+    std::filesystem::remove_all(dir);
+    if (!started || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "trelvik-check: gnuplot could not draw %s (is gnuplot installed?)\n", png.c_str());
+        return false;
+    }
+    return true;
+}
