@@ -11,7 +11,7 @@ play_packages=(
 )
 test_packages=(
     clang libclang-rt-14-dev libgtest-dev libbenchmark-dev
-    xvfb xdotool x11-utils imagemagick desktop-file-utils valgrind python3
+    xvfb xdotool x11-utils imagemagick desktop-file-utils valgrind python3 gnuplot-nox
 )
 case "${1:-}" in
     play) packages=("${play_packages[@]}") ;;
