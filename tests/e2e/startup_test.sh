@@ -54,6 +54,15 @@ for program in trelvik trelvik-solo; do
     check "$program names the two missing settings" [ "$(grep -c '^Error: Cannot retreive setting for key: screen_' "$WORK/err")" = 2 ]
 done
 
+# Without a window every helper that talks to one fails at once instead of waiting for a click.
+WID=""
+start=$(date +%s)
+screenshot "no-window" 2>/dev/null; shot_status=$?
+send_key Escape 2>/dev/null; key_status=$?
+window_size >/dev/null 2>&1; size_status=$?
+check "without a window, screenshot, keys and size fail at once" \
+    [ $shot_status != 0 -a $key_status != 0 -a $size_status != 0 -a $(($(date +%s) - start)) -lt 5 ]
+
 # A window that cannot be made ends the program with a clear message instead of running on.
 make_run_dir "$(default_config 640 480)"
 (cd "$WORK/run" && DISPLAY=:9999 SDL_VIDEODRIVER=x11 timeout 10 "$BUILD_RUN_DIR/trelvik" >"$WORK/out" 2>"$WORK/err")
