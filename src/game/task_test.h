@@ -5,6 +5,7 @@
 #include "graphics/camera.h"
 #include "graphics/shield.h"
 
+#include <SDL.h>
 #include <cstdint>
 #include <string>
 
@@ -50,6 +51,20 @@ constexpr float g_camera_speed = 50.0f;
 constexpr float player_speed = 150.0f;
 constexpr float player_tilt = 20.0f;
 constexpr int rocketInterval = 500;
+
+// One ship's keys, in the order its tick tests them. A gamepad drives a ship by pressing these
+// same keys in the input task's key state.
+struct ShipKeys {
+    SDLKey left, right, up, down;
+    SDLKey bullet, rockets;
+};
+
+#ifdef TRELVIK_SOLO
+constexpr ShipKeys player_keys = {SDLK_LEFT, SDLK_RIGHT, SDLK_UP, SDLK_DOWN, SDLK_x, SDLK_a};
+#else
+constexpr ShipKeys player_keys = {SDLK_LEFT, SDLK_RIGHT, SDLK_UP, SDLK_DOWN, SDLK_p, SDLK_o};
+constexpr ShipKeys player2_keys = {SDLK_d, SDLK_g, SDLK_r, SDLK_f, SDLK_a, SDLK_x};
+#endif
 
 int task_test_start();
 void task_test_stop();
