@@ -1,6 +1,7 @@
 // task_input.cpp -- events and key state. The key state is rebuilt at the end of every tick from
 // SDL's key array with the gamepads' held controls pressed into it; before the first tick every
-// key reads as released. Gamepads stay open from the task's start to its stop.
+// key reads as released. Gamepads are open from the task's start to its stop, closed and opened
+// again whenever SDL's list of them is read again.
 #include "tasks/task_input.h"
 
 #include "game/task_test.h"
@@ -167,6 +168,7 @@ void openPads()
         const bool wasListed = pad.listed;
         const std::string oldName = pad.name;
         pad.listed = slot < count;
+        pad.restartButton = fallback_restart_button;
         pad.name = pad.listed && SDL_JoystickName(slot) != nullptr ? SDL_JoystickName(slot) : "";
         if (!pad.listed)
             continue;

@@ -13,12 +13,12 @@ if [ ! -f "$STAND_IN" ]; then
     exit 1
 fi
 
-# An empty sky for the first twenty seconds of scrolling, then walls of enemies that no ship can
-# fly past, one every four seconds, until every life is lost.
+# An empty sky for the first twenty seconds of scrolling, then walls of enemies from the top of the
+# field to the bottom, one every four seconds, until every life is lost.
 LEVEL='LEVEL: 1 PADLAND
 CAMERASTOP: 100000'
 for x in 1000 1200 1400 1600 1800 2000 2200; do
-    for y in -70 -50 -30 -10 10 30 50 70; do
+    for y in -75 -60 -45 -30 -15 0 15 30 45 60 75; do
         LEVEL="$LEVEL
 ENEMY1 $x $y -100"
     done
