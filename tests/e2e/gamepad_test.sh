@@ -27,6 +27,17 @@ done
 PAD_FILE=""
 pad() { echo "1 $*" >>"$PAD_FILE"; }
 size_of() { stat -c %s "$1"; }
+# Whether a shot is heard in the sound output after byte $2; the output may trail a busy machine's
+# game by a second or more, so it is given three seconds to come.
+shot_heard() { # shot_heard raw-file offset
+    local n
+    for _ in $(seq 1 10); do
+        n=$(audible "$1" "$2")
+        [ "$n" -gt 1000 ] && return 0
+        sleep 0.3
+    done
+    return 1
+}
 
 for program in trelvik trelvik-solo; do
     keys_for $program
@@ -47,47 +58,50 @@ for program in trelvik trelvik-solo; do
     check "$program names the pad and its player" grep -qx "Gamepad 1: Stand-in Pad (player $player)" "$WORK/out"
 
     screenshot "pad-$program-0-still"
-    pad axis 1 -32767
+    pad axis 1 32767
     sleep 0.3
     pad axis 1 0
     sleep 0.3
-    screenshot "pad-$program-1-climbed"
-    moved=$(pix diff "$SHOT_DIR/pad-$program-0-still.png" "$SHOT_DIR/pad-$program-1-climbed.png")
+    screenshot "pad-$program-1-dived"
+    moved=$(pix diff "$SHOT_DIR/pad-$program-0-still.png" "$SHOT_DIR/pad-$program-1-dived.png")
     echo "  ($moved pixels changed)"
     check "$program: the stick flies a ship" [ "$moved" -gt 200 ]
     if [ $program = trelvik ]; then
         # The first ship stands a third of the way down the screen, the second below it.
         check "trelvik: a lone pad flies the second ship, not the first" \
-            [ "$(pix diff "$SHOT_DIR/pad-$program-0-still.png" "$SHOT_DIR/pad-$program-1-climbed.png" 260 130 120 40)" -lt 20 ]
+            [ "$(pix diff "$SHOT_DIR/pad-$program-0-still.png" "$SHOT_DIR/pad-$program-1-dived.png" 260 130 120 40)" -lt 20 ]
     fi
 
     from=$(size_of "$audio")
     pad button 0 1
     sleep 0.8
     pad button 0 0
-    sleep 0.3
-    heard=$(audible "$audio" "$from")
-    echo "  ($heard samples of shot sound)"
-    check "$program: the first button fires" [ "$heard" -gt 1000 ]
-    sleep 0.5
-    check "$program: and stops when let go" [ "$(audible "$audio" "$(size_of "$audio")")" = 0 ]
+    check "$program: the first button fires" shot_heard "$audio" "$from"
+    sleep 1.5
+    from=$(size_of "$audio")
+    sleep 1
+    check "$program: and stops when let go" [ "$(audible "$audio" "$from")" = 0 ]
 
     from=$(size_of "$audio")
     hold_keys $FIRE
     sleep 0.8
     release_keys $FIRE
-    check "$program: the keyboard fires beside the pad" [ "$(audible "$audio" "$from")" -gt 1000 ]
+    check "$program: the keyboard fires beside the pad" shot_heard "$audio" "$from"
 
     # Pulled out with the fire button held: the game notices within a few seconds and lets go.
     pad button 0 1
     sleep 0.5
     pad unplug
     pad button 0 0 # never reported: the pad is gone
-    sleep 3.5
+    for _ in $(seq 1 50); do
+        grep -qx "Gamepad 1 unplugged" "$WORK/out" && break
+        sleep 0.1
+    done
+    check "$program says the pad is gone" grep -qx "Gamepad 1 unplugged" "$WORK/out"
+    sleep 1.5
     from=$(size_of "$audio")
     sleep 1
     check "$program: an unplugged pad's fire button is let go" [ "$(audible "$audio" "$from")" = 0 ]
-    check "$program says the pad is gone" grep -qx "Gamepad 1 unplugged" "$WORK/out"
 
     pad plug
     sleep 2.5
@@ -97,7 +111,7 @@ for program in trelvik trelvik-solo; do
     pad button 0 1
     sleep 0.8
     pad button 0 0
-    check "$program: the pad fires again without a restart" [ "$(audible "$audio" "$from")" -gt 1000 ]
+    check "$program: the pad fires again without a restart" shot_heard "$audio" "$from"
 
     check "$program: the game is lost" wait_for "pad-$program-2-lost" "$R_HINT" pink 60
     sleep 3 # the last explosion burns out
