@@ -1,11 +1,12 @@
 // The input task with events pushed into SDL's queue: quitting, command keys, resizes, the key
-// snapshot.
+// snapshot, and gamepads pressing their players' keys.
 #include "tasks/task_input.h"
 
 #include "kernel/kernel.h"
 #include "kernel/main.h"
 #include "kernel/task.h"
 #include "support/test_support.h"
+#include "tasks/task_timer.h"
 #include "tasks/task_video.h"
 
 #include <gtest/gtest.h>
@@ -30,6 +31,7 @@ protected:
     void TearDown() override
     {
         kernel_removeAllTasks();
+        task_input_stop();
         test_stopVideo();
     }
 
@@ -154,6 +156,112 @@ TEST_F(InputTest, StartSwitchesKeyRepeatOff)
     int delay = -1, interval = -1;
     SDL_GetKeyRepeat(&delay, &interval);
     EXPECT_EQ(delay, 0);
+}
+
+// No pad is plugged in here, so the pushed events stand for pads in SDL's first two slots: the
+// first drives the first ship (arrows, P, O), the second the second ship (D, G, R, F, A, X).
+uint32_t padClock = 0;
+uint32_t readPadClock() { return padClock; }
+
+class PadInput : public InputTest {
+protected:
+    void SetUp() override
+    {
+        padClock = 0;
+        task_timer_setClock(readPadClock);
+        InputTest::SetUp();
+    }
+    void TearDown() override
+    {
+        Uint8 *held = SDL_GetKeyState(nullptr);
+        held[SDLK_LEFT] = 0;
+        task_timer_setClock(nullptr);
+        InputTest::TearDown();
+    }
+    static void pad(int type, int which, int control, int value = 0)
+    {
+        test_pushPadEvent(type, which, control, value);
+        task_input_tick();
+    }
+};
+
+TEST_F(PadInput, EachPadPressesItsOwnPlayersKeysAndTheKeyboardStillCounts)
+{
+    pad(SDL_JOYAXISMOTION, 0, 0, -32768);
+    pad(SDL_JOYBUTTONDOWN, 1, 0);
+    pad(SDL_JOYBUTTONDOWN, 1, 1);
+    EXPECT_TRUE(task_input_isKeyPressed(SDLK_LEFT));
+    EXPECT_TRUE(task_input_isKeyPressed(SDLK_a)) << "the second pad's first button fires its bullets";
+    EXPECT_TRUE(task_input_isKeyPressed(SDLK_x)) << "and its second its rockets";
+    EXPECT_FALSE(task_input_isKeyPressed(SDLK_d)) << "the first pad moves only the first ship";
+    EXPECT_FALSE(task_input_isKeyPressed(SDLK_p)) << "the second pad fires only for the second ship";
+
+    // Held on the keyboard and the pad, let go on one: still held.
+    Uint8 *held = SDL_GetKeyState(nullptr);
+    held[SDLK_LEFT] = 1;
+    pad(SDL_JOYAXISMOTION, 0, 0, 0);
+    EXPECT_TRUE(task_input_isKeyPressed(SDLK_LEFT));
+    pad(SDL_JOYAXISMOTION, 0, 0, -32768);
+    held[SDLK_LEFT] = 0;
+    task_input_tick();
+    EXPECT_TRUE(task_input_isKeyPressed(SDLK_LEFT));
+    pad(SDL_JOYAXISMOTION, 0, 0, 0);
+    pad(SDL_JOYBUTTONUP, 1, 0);
+    EXPECT_FALSE(task_input_isKeyPressed(SDLK_LEFT));
+    EXPECT_FALSE(task_input_isKeyPressed(SDLK_a));
+    EXPECT_TRUE(task_input_isKeyPressed(SDLK_x));
+}
+
+TEST_F(PadInput, TheStickMovesOnlyBeyondAQuarterOfItsTravel)
+{
+    pad(SDL_JOYAXISMOTION, 0, 0, 8000);
+    pad(SDL_JOYAXISMOTION, 0, 1, -8000);
+    EXPECT_FALSE(task_input_isKeyPressed(SDLK_RIGHT));
+    EXPECT_FALSE(task_input_isKeyPressed(SDLK_UP));
+    pad(SDL_JOYAXISMOTION, 0, 0, 9000);
+    pad(SDL_JOYAXISMOTION, 0, 1, -9000);
+    EXPECT_TRUE(task_input_isKeyPressed(SDLK_RIGHT));
+    EXPECT_TRUE(task_input_isKeyPressed(SDLK_UP)) << "the stick pushed away is up";
+    pad(SDL_JOYAXISMOTION, 0, 1, 9000);
+    EXPECT_TRUE(task_input_isKeyPressed(SDLK_DOWN));
+    EXPECT_FALSE(task_input_isKeyPressed(SDLK_UP));
+    pad(SDL_JOYAXISMOTION, 0, 2, 32767); // a trigger
+    pad(SDL_JOYAXISMOTION, 0, 0, 0);
+    pad(SDL_JOYAXISMOTION, 0, 1, 0);
+    for (const SDLKey key : {SDLK_LEFT, SDLK_RIGHT, SDLK_UP, SDLK_DOWN})
+        EXPECT_FALSE(task_input_isKeyPressed(key)) << key;
+}
+
+TEST_F(PadInput, TheHatsDiagonalsHoldBothDirections)
+{
+    pad(SDL_JOYHATMOTION, 1, 0, SDL_HAT_RIGHTDOWN);
+    EXPECT_TRUE(task_input_isKeyPressed(SDLK_g));
+    EXPECT_TRUE(task_input_isKeyPressed(SDLK_f));
+    pad(SDL_JOYHATMOTION, 1, 0, SDL_HAT_LEFTUP);
+    EXPECT_TRUE(task_input_isKeyPressed(SDLK_d));
+    EXPECT_TRUE(task_input_isKeyPressed(SDLK_r));
+    EXPECT_FALSE(task_input_isKeyPressed(SDLK_g));
+    EXPECT_FALSE(task_input_isKeyPressed(SDLK_f));
+    pad(SDL_JOYHATMOTION, 1, 0, SDL_HAT_CENTERED);
+    EXPECT_FALSE(task_input_isKeyPressed(SDLK_d));
+    EXPECT_FALSE(task_input_isKeyPressed(SDLK_r));
+}
+
+// SDL 1.2 says nothing when a pad is pulled out: the list read again every two seconds no longer
+// has it, and whatever it held is let go.
+TEST_F(PadInput, APadThatIsNoLongerListedLetsGoOfEverything)
+{
+    pad(SDL_JOYHATMOTION, 0, 0, SDL_HAT_UP);
+    pad(SDL_JOYBUTTONDOWN, 0, 0);
+    padClock = 1900;
+    task_input_tick();
+    EXPECT_TRUE(task_input_isKeyPressed(SDLK_UP));
+    EXPECT_TRUE(task_input_isKeyPressed(SDLK_p));
+    padClock = 2100;
+    task_input_tick();
+    EXPECT_FALSE(task_input_isKeyPressed(SDLK_UP));
+    EXPECT_FALSE(task_input_isKeyPressed(SDLK_p));
+    EXPECT_NE(SDL_WasInit(SDL_INIT_JOYSTICK), 0u) << "the joysticks are there for a pad plugged in later";
 }
 
 } // namespace

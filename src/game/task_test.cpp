@@ -57,13 +57,6 @@ const char *const spawned_models[] = {
     "data/EShot2.ms3d",    "data/PowerUpFUV.ms3d", "data/PowerUpRUV.ms3d",
 };
 
-#ifdef TRELVIK_SOLO
-constexpr ShipKeys player_keys = {SDLK_LEFT, SDLK_RIGHT, SDLK_UP, SDLK_DOWN, SDLK_x, SDLK_a};
-#else
-constexpr ShipKeys player_keys = {SDLK_LEFT, SDLK_RIGHT, SDLK_UP, SDLK_DOWN, SDLK_p, SDLK_o};
-constexpr ShipKeys player2_keys = {SDLK_d, SDLK_g, SDLK_r, SDLK_f, SDLK_a, SDLK_x};
-#endif
-
 // The ship's model box times its scale; an empty box at the origin for a ship without a model.
 struct ScaledBox {
     float minX, minY, maxX, maxY;

@@ -58,16 +58,27 @@ constexpr float player_speed = 150.0f;
 constexpr float player_tilt = 20.0f;
 constexpr int rocketInterval = 500;
 
-// The ships of this build, and the keys each one is flown with.
+// The ships of this build.
 #ifdef TRELVIK_SOLO
 constexpr int ship_count = 1;
 #else
 constexpr int ship_count = 2;
 #endif
+
+// One ship's keys, in the order its tick tests them. A gamepad drives a ship by pressing these
+// same keys in the input task's key state.
 struct ShipKeys {
     SDLKey left, right, up, down;
     SDLKey bullet, rockets;
 };
+
+#ifdef TRELVIK_SOLO
+constexpr ShipKeys player_keys = {SDLK_LEFT, SDLK_RIGHT, SDLK_UP, SDLK_DOWN, SDLK_x, SDLK_a};
+#else
+constexpr ShipKeys player_keys = {SDLK_LEFT, SDLK_RIGHT, SDLK_UP, SDLK_DOWN, SDLK_p, SDLK_o};
+constexpr ShipKeys player2_keys = {SDLK_d, SDLK_g, SDLK_r, SDLK_f, SDLK_a, SDLK_x};
+#endif
+
 // Ship 0 is the first ship (g_player), ship 1 the second; null for a ship this build lacks.
 const ShipKeys *task_test_shipKeys(int ship);
 actor *task_test_ship(int ship);

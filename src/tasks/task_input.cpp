@@ -1,18 +1,71 @@
-// task_input.cpp -- events and key state. The snapshot points into SDL's own key array and is
-// refreshed at the end of every tick; before the first tick every key reads as released.
+// task_input.cpp -- events and key state. The key state is rebuilt at the end of every tick from
+// SDL's key array with the gamepads' held controls pressed into it; before the first tick every
+// key reads as released. Gamepads are open from the task's start to its stop, closed and opened
+// again whenever SDL's list of them is read again.
 #include "tasks/task_input.h"
 
 #include "game/task_test.h"
 #include "kernel/common.h"
 #include "kernel/kernel.h"
 #include "tasks/task_audio.h"
+#include "tasks/task_timer.h"
 #include "tasks/task_video.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstdio>
+#include <memory>
+#include <string>
 
 namespace {
 
 SDL_Event event;
-const Uint8 *keys = nullptr;
-int keyCount = 0;
+std::array<Uint8, SDLK_LAST> keyState{};
+
+#ifdef TRELVIK_SOLO
+constexpr int max_pads = 1;
+#else
+constexpr int max_pads = 2;
+#endif
+// A stick resting a little off centre (worn, or just let go) moves nothing.
+constexpr int stick_dead_zone = 32767 / 4;
+constexpr Uint8 bullet_button = 0;
+constexpr Uint8 rocket_button = 1;
+// On a pad whose layout we do not know, the button after the two fire buttons restarts.
+constexpr int fallback_restart_button = 2;
+// SDL 1.2 reads its list of joysticks once, at the subsystem's start, and goes quiet about a pad
+// that is unplugged: the list is read again this often to notice pads leaving and arriving.
+constexpr uint32_t rescan_interval = 2000;
+// A pad holding a control that has reported within this time is plainly still there.
+constexpr uint32_t reporting_time = 1000;
+
+struct JoystickCloser {
+    void operator()(SDL_Joystick *joystick) const { SDL_JoystickClose(joystick); }
+};
+using JoystickPtr = std::unique_ptr<SDL_Joystick, JoystickCloser>;
+
+// What a pad holds as its events last told it; kept across a re-scan that finds the same pads,
+// since the reopened pad reports only what changes from then on.
+struct PadControls {
+    int x = 0, y = 0; // left stick
+    Uint8 hat = SDL_HAT_CENTERED;
+    bool bullets = false, rockets = false;
+    uint32_t lastReport = 0;
+};
+
+// Slot i is SDL's joystick i; listed says whether SDL listed one there at the last scan.
+struct Pad {
+    JoystickPtr joystick;
+    bool listed = false;
+    std::string name;
+    int restartButton = fallback_restart_button;
+};
+
+std::array<PadControls, max_pads> padControls;
+std::array<Pad, max_pads> pads;
+bool joysticksOpen = false; // this task started SDL's joystick subsystem
+uint32_t lastScan = 0;
 
 // A new game only from the game-over screen; in every other state Space does nothing.
 void restartAfterGameOver()
@@ -50,16 +103,247 @@ const CommandKey commandKeys[] = {
     {SDLK_F8, task_video_toggleFrustumCulling},
 };
 
+bool nameHas(std::string name, const char *part)
+{
+    for (char &c : name)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return name.find(part) != std::string::npos;
+}
+
+// SDL 1.2 numbers a pad's buttons in the order its driver lists them, so where the start button
+// lies depends on the pad. Xbox-style pads list it eighth, Sony's tenth.
+int restartButtonOf(const std::string &name, int buttons)
+{
+    int start = fallback_restart_button;
+    if (nameHas(name, "x-box") || nameHas(name, "xbox"))
+        start = 7;
+    else if (nameHas(name, "sony") || nameHas(name, "playstation"))
+        start = 9;
+    return start < buttons ? start : fallback_restart_button;
+}
+
+#ifndef TRELVIK_SOLO
+int openPadCount()
+{
+    return static_cast<int>(std::count_if(pads.begin(), pads.end(), [](const Pad &pad) { return pad.joystick != nullptr; }));
+}
+#endif
+
+const ShipKeys &keysOf(int slot)
+{
+#ifdef TRELVIK_SOLO
+    (void)slot;
+    return player_keys;
+#else
+    // A lone pad is the second player's: the first keeps the keyboard's arrows.
+    return slot == 1 || openPadCount() == 1 ? player2_keys : player_keys;
+#endif
+}
+
+bool holdsAnything(const PadControls &c)
+{
+    return c.x < -stick_dead_zone || c.x > stick_dead_zone || c.y < -stick_dead_zone || c.y > stick_dead_zone ||
+           c.hat != SDL_HAT_CENTERED || c.bullets || c.rockets;
+}
+
+// Closing needs the joystick subsystem: where SDL was shut down beneath the pads (a test ending
+// with SDL_Quit), the handles are only forgotten.
+void closePads()
+{
+    const bool up = SDL_WasInit(SDL_INIT_JOYSTICK) != 0;
+    for (Pad &pad : pads) {
+        if (!up)
+            static_cast<void>(pad.joystick.release());
+        pad.joystick.reset();
+    }
+}
+
+// Opens what SDL lists now. A pad that fails to open is reported once, when it first appears
+// in its slot; the game goes on without it.
+void openPads()
+{
+    const int count = std::min(SDL_NumJoysticks(), max_pads);
+    for (int slot = 0; slot < max_pads; ++slot) {
+        Pad &pad = pads[slot];
+        const bool wasListed = pad.listed;
+        const std::string oldName = pad.name;
+        pad.listed = slot < count;
+        pad.restartButton = fallback_restart_button;
+        pad.name = pad.listed && SDL_JoystickName(slot) != nullptr ? SDL_JoystickName(slot) : "";
+        if (!pad.listed)
+            continue;
+        pad.joystick.reset(SDL_JoystickOpen(slot));
+        if (pad.joystick == nullptr) {
+            if (!wasListed || oldName != pad.name)
+                error("Failed to open gamepad %d (%s). %s", slot + 1, pad.name.c_str(), SDL_GetError());
+            continue;
+        }
+        pad.restartButton = restartButtonOf(pad.name, SDL_JoystickNumButtons(pad.joystick.get()));
+    }
+    SDL_JoystickEventState(SDL_ENABLE);
+}
+
+void announcePads()
+{
+    for (int slot = 0; slot < max_pads; ++slot) {
+        if (pads[slot].joystick == nullptr)
+            continue;
+        const bool second = &keysOf(slot) != &player_keys;
+        std::printf("Gamepad %d: %s (player %s)\n", slot + 1, pads[slot].name.c_str(), second ? "two" : "one");
+    }
+    std::fflush(stdout);
+}
+
+// Reads SDL's list again by restarting its joystick subsystem. When the pads are the same ones in
+// the same slots they keep what they hold; otherwise every pad lets go of everything (an unplugged
+// pad's ship must not drift on) and the pads are assigned afresh.
+void rescanPads()
+{
+    struct Seen {
+        bool open;
+        std::string name;
+    };
+    std::array<Seen, max_pads> before;
+    for (int slot = 0; slot < max_pads; ++slot)
+        before[slot] = {pads[slot].joystick != nullptr, pads[slot].name};
+    closePads();
+    SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+    if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) < 0) {
+        error("Failed to initialise SDL_INIT_JOYSTICK. %s", SDL_GetError());
+        joysticksOpen = false;
+    } else {
+        openPads();
+    }
+    bool changed = false;
+    for (int slot = 0; slot < max_pads; ++slot) {
+        const bool open = pads[slot].joystick != nullptr;
+        // A slot without a pad holds nothing, whatever events once said about it.
+        if (!open)
+            padControls[slot] = {};
+        changed = changed || open != before[slot].open || (open && pads[slot].name != before[slot].name);
+    }
+    if (!changed)
+        return;
+    padControls = {};
+    for (int slot = 0; slot < max_pads; ++slot)
+        if (before[slot].open && pads[slot].joystick == nullptr)
+            std::printf("Gamepad %d unplugged\n", slot + 1);
+    announcePads();
+}
+
+// A re-scan closes and reopens every pad, and a release made in that instant would be lost; so
+// it waits while every pad that holds a control keeps reporting. A pad holding a control that
+// has gone quiet may have been unplugged, and is what the re-scan is for.
+bool rescanDue(uint32_t now)
+{
+    if (!joysticksOpen || now - lastScan < rescan_interval)
+        return false;
+    bool holding = false;
+    for (const PadControls &c : padControls) {
+        if (!holdsAnything(c))
+            continue;
+        if (now - c.lastReport >= reporting_time)
+            return true;
+        holding = true;
+    }
+    return !holding;
+}
+
+void padEvent(const SDL_Event &e)
+{
+    // Every joystick event carries the pad's index in the same place.
+    const int slot = e.jaxis.which;
+    if (slot >= max_pads)
+        return;
+    PadControls &c = padControls[slot];
+    c.lastReport = task_timer_getTicks();
+    switch (e.type) {
+    case SDL_JOYAXISMOTION:
+        if (e.jaxis.axis == 0)
+            c.x = e.jaxis.value;
+        else if (e.jaxis.axis == 1)
+            c.y = e.jaxis.value;
+        break;
+    case SDL_JOYHATMOTION:
+        if (e.jhat.hat == 0)
+            c.hat = e.jhat.value;
+        break;
+    case SDL_JOYBUTTONDOWN:
+    case SDL_JOYBUTTONUP: {
+        const bool down = e.type == SDL_JOYBUTTONDOWN;
+        if (e.jbutton.button == bullet_button)
+            c.bullets = down;
+        else if (e.jbutton.button == rocket_button)
+            c.rockets = down;
+        else if (down && e.jbutton.button == pads[slot].restartButton)
+            task_input_commandKey(SDLK_SPACE);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+// A control held on the keyboard and on a pad at once is one press: the key is simply held.
+void pressPadKeys(const ShipKeys &keys, const PadControls &c)
+{
+    if (c.x < -stick_dead_zone || (c.hat & SDL_HAT_LEFT))
+        keyState[keys.left] = 1;
+    if (c.x > stick_dead_zone || (c.hat & SDL_HAT_RIGHT))
+        keyState[keys.right] = 1;
+    if (c.y < -stick_dead_zone || (c.hat & SDL_HAT_UP))
+        keyState[keys.up] = 1;
+    if (c.y > stick_dead_zone || (c.hat & SDL_HAT_DOWN))
+        keyState[keys.down] = 1;
+    if (c.bullets)
+        keyState[keys.bullet] = 1;
+    if (c.rockets)
+        keyState[keys.rockets] = 1;
+}
+
+// The keyboard part comes from SDL's own array every tick, so whatever writes into that array
+// before the tick (the X server through SDL, a test) is seen.
+void takeKeyState()
+{
+    int count = 0;
+    const Uint8 *sdlKeys = SDL_GetKeyState(&count);
+    count = std::clamp(count, 0, static_cast<int>(keyState.size()));
+    keyState.fill(0);
+    if (sdlKeys != nullptr)
+        std::copy_n(sdlKeys, count, keyState.begin());
+    for (int slot = 0; slot < max_pads; ++slot)
+        pressPadKeys(keysOf(slot), padControls[slot]);
+}
+
 } // namespace
 
 int task_input_start()
 {
     if (SDL_EnableKeyRepeat(0, 30) < 0)
         error("Failed to disable key repeat. %s", SDL_GetError());
+    closePads();
+    padControls = {};
+    for (Pad &pad : pads)
+        pad = Pad{};
+    lastScan = task_timer_getTicks();
+    joysticksOpen = SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0;
+    if (!joysticksOpen) {
+        error("Failed to initialise SDL_INIT_JOYSTICK. %s", SDL_GetError());
+        return 1;
+    }
+    openPads();
+    announcePads();
     return 1;
 }
 
-void task_input_stop() {}
+void task_input_stop()
+{
+    closePads();
+    padControls = {};
+    if (joysticksOpen && SDL_WasInit(SDL_INIT_JOYSTICK) != 0)
+        SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+    joysticksOpen = false;
+}
 
 void task_input_suspend() {}
 
@@ -97,18 +381,29 @@ void task_input_tick()
         case SDL_VIDEORESIZE:
             task_video_resize(event.resize.w, event.resize.h);
             break;
+        case SDL_JOYAXISMOTION:
+        case SDL_JOYHATMOTION:
+        case SDL_JOYBUTTONDOWN:
+        case SDL_JOYBUTTONUP:
+            padEvent(event);
+            break;
         default:
             break;
         }
     }
     if (quit)
         kernel_quit();
-    keys = SDL_GetKeyState(&keyCount);
+    const uint32_t now = task_timer_getTicks();
+    if (rescanDue(now)) {
+        lastScan = now;
+        rescanPads();
+    }
+    takeKeyState();
 }
 
 bool task_input_isKeyPressed(SDLKey key)
 {
-    return keys != nullptr && key >= 0 && key < keyCount && keys[key] != 0;
+    return key >= 0 && key < static_cast<int>(keyState.size()) && keyState[key] != 0;
 }
 
 bool task_input_isKeyDown(SDLKey key)

@@ -1,17 +1,22 @@
 // task_input.h -- the input task: drains SDL's event queue every pass (Escape and window close
-// end the program, command keys act at once, resizes go to the video task) and keeps the
-// key-state snapshot that the game reads during the rest of the pass.
+// end the program, command keys act at once, resizes go to the video task, gamepads report) and
+// keeps the key state that the game reads during the rest of the pass: the keyboard's keys with
+// each gamepad's held controls pressing its player's keys.
 #pragma once
 
 #include <SDL.h>
 
+// Also opens the gamepads SDL reports (two at most, one in the one-player game), naming each on
+// standard output; a pad that cannot be opened is reported and the keyboard plays on.
 int task_input_start();
+// Closes the gamepads and SDL's joystick subsystem.
 void task_input_stop();
 void task_input_suspend();
 int task_input_resume();
 void task_input_tick();
 
-// Whether the key was held at the end of the last input tick (a state, not a transition).
+// Whether the key, or a gamepad control bound to it, was held at the end of the last input tick
+// (a state, not a transition).
 bool task_input_isKeyPressed(SDLKey key);
 // The same as task_input_isKeyPressed.
 bool task_input_isKeyDown(SDLKey key);

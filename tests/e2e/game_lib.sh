@@ -78,11 +78,12 @@ end_with_escape() { # end_with_escape program
     check "$1 exits with status 0" [ "${EXIT_STATUS:-x}" = 0 ]
 }
 
-# How many samples of the disk audio driver's output are not silent.
-audible() { # audible raw-file
-    python3 - "$1" <<'PY'
+# How many samples of the disk audio driver's output are not silent, from the start or from a
+# byte offset on.
+audible() { # audible raw-file [offset]
+    python3 - "$1" "${2:-0}" <<'PY'
 import sys
-data = open(sys.argv[1], "rb").read() if sys.argv[1] else b""
+data = open(sys.argv[1], "rb").read()[int(sys.argv[2]) // 2 * 2:] if sys.argv[1] else b""
 print(sum(1 for i in range(0, len(data) - 1, 2) if data[i] or data[i + 1]))
 PY
 }

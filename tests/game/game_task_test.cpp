@@ -478,6 +478,40 @@ TEST_F(GameTask, SpaceStartsANewGameOnlyAfterAGameOver)
     EXPECT_EQ(g_lifes, start_lifes);
 }
 
+// The first pad SDL reports drives the first ship in either game (with no pad open here, no pad
+// is the lone pad that the two-player game gives to the second ship).
+TEST_F(GameTask, AShipFliesFiresLaunchesRocketsAndRestartsWithAPadAlone)
+{
+    play();
+    g_rocket_count = 1;
+    lastBullet = lastRocket = 0;
+    const float x0 = x(g_player), y0 = y(g_player);
+    test_pushPadEvent(SDL_JOYHATMOTION, 0, 0, SDL_HAT_RIGHTUP);
+    test_pushPadEvent(SDL_JOYBUTTONDOWN, 0, 0);
+    test_pushPadEvent(SDL_JOYBUTTONDOWN, 0, 1);
+    task_input_tick();
+    task_test_tick();
+    EXPECT_FLOAT_EQ(x(g_player), x0 + step);
+    EXPECT_FLOAT_EQ(y(g_player), y0 + step);
+    EXPECT_EQ(actorsOfKind(ACTOR_SHOT).size(), 1u);
+    EXPECT_EQ(actorsOfKind(ACTOR_ROCKET_UP).size(), 1u);
+    EXPECT_EQ(g_rocket_count, 0);
+
+    test_pushPadEvent(SDL_JOYHATMOTION, 0, 0, SDL_HAT_CENTERED);
+    test_pushPadEvent(SDL_JOYBUTTONUP, 0, 0);
+    test_pushPadEvent(SDL_JOYBUTTONUP, 0, 1);
+    task_input_tick();
+    task_test_tick();
+    EXPECT_FLOAT_EQ(x(g_player), x0 + step) << "a released pad leaves the ship where it is";
+
+    gamestate = GAMESTATE_GAMEOVER;
+    g_score = 500;
+    test_pushPadEvent(SDL_JOYBUTTONDOWN, 0, 2); // no known layout: the button after the fire buttons
+    task_input_tick();
+    EXPECT_EQ(gamestate, GAMESTATE_READY);
+    EXPECT_EQ(g_score, 0);
+}
+
 TEST_F(GameTask, QSwitchesInvincibilityAndASecondQSwitchesItBack)
 {
     play();

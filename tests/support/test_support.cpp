@@ -38,6 +38,25 @@ void test_stopVideo()
     SDL_Quit();
 }
 
+void test_pushPadEvent(int type, int pad, int control, int value)
+{
+    SDL_Event event = {};
+    event.type = static_cast<Uint8>(type);
+    switch (type) {
+    case SDL_JOYAXISMOTION:
+        event.jaxis = {event.type, static_cast<Uint8>(pad), static_cast<Uint8>(control), static_cast<Sint16>(value)};
+        break;
+    case SDL_JOYHATMOTION:
+        event.jhat = {event.type, static_cast<Uint8>(pad), static_cast<Uint8>(control), static_cast<Uint8>(value)};
+        break;
+    default:
+        event.jbutton = {event.type, static_cast<Uint8>(pad), static_cast<Uint8>(control),
+                         static_cast<Uint8>(type == SDL_JOYBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED)};
+        break;
+    }
+    SDL_PushEvent(&event);
+}
+
 std::string test_tempDir()
 {
     std::string pattern = (fs::temp_directory_path() / "trelvik-test-XXXXXX").string();

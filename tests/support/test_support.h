@@ -13,6 +13,11 @@ bool test_startVideo(int width, int height, bool useDisplaylists = true);
 // Stops the video task and SDL.
 void test_stopVideo();
 
+// Queues a gamepad event as SDL delivers one: for SDL_JOYAXISMOTION the control is the axis and
+// the value its position, for SDL_JOYHATMOTION the hat and its SDL_HAT_* value, for
+// SDL_JOYBUTTONDOWN and SDL_JOYBUTTONUP the button.
+void test_pushPadEvent(int type, int pad, int control, int value = 0);
+
 // A fresh empty directory under the system's temporary folder; removed by the caller if wanted.
 std::string test_tempDir();
 // Writes bytes to a file; true on success.
