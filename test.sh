@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything and runs the whole test suite headless: first the normal build, then the same
-# suite built with AddressSanitizer and UndefinedBehaviorSanitizer (clang), a short run of each fuzz
+# Builds everything and runs the whole test suite headless: first the normal build, then the Debian
+# packages (built, linted, unpacked and played: tools/package-check.sh), then the same suite built with AddressSanitizer and UndefinedBehaviorSanitizer (clang), a short run of each fuzz
 # target (20 s), then a minute of random
 # play of each sanitized program (tools/soak.sh; the ten-minute runs are made by hand).
 set -euo pipefail
@@ -11,6 +11,8 @@ jobs=$(nproc)
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"
 tools/headless.sh ctest --test-dir build --no-tests=error --output-on-failure -j"$jobs"
+# The Debian packages, built from a copy into build-deb/, linted, unpacked and played.
+tools/package-check.sh build-deb
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTRELVIK_SANITIZE=ON \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
