@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds everything and runs the whole test suite headless: first the normal build, then the same
-# suite built with AddressSanitizer and UndefinedBehaviorSanitizer (clang), a short run of each fuzz
-# target (20 s), then a minute of random
-# play of each sanitized program (tools/soak.sh; the ten-minute runs are made by hand).
+# Builds everything and runs the whole test suite headless: first the normal build, then the Debian
+# packages (built, linted, unpacked and played: tools/package-check.sh), then the same suite built
+# with AddressSanitizer and UndefinedBehaviorSanitizer (clang), a short run of each fuzz target
+# (20 s), then a minute of random play of each sanitized program (tools/soak.sh; the ten-minute
+# runs are made by hand).
 set -euo pipefail
 cd "$(dirname "$0")"
 tools/install-deps.sh test
@@ -11,18 +12,21 @@ jobs=$(nproc)
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"
 tools/headless.sh ctest --test-dir build --no-tests=error --output-on-failure -j"$jobs"
+# The Debian packages, built from a copy into build-deb/, linted, unpacked and played.
+tools/package-check.sh build-deb
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTRELVIK_SANITIZE=ON \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build build-asan -j"$jobs"
-# The long scripted games (scrolling, firing, game over, the boss fight) and the autopilots' flights
-# play the same rules as in the normal build; here the real programs are covered by the soak below.
+# The long scripted games (scrolling, firing, game over, the boss fight, the pad), the autopilots'
+# flights and the game on sdl12-compat play the same rules as in the normal build; here the real
+# programs are covered by the soak below.
 # A test that fails here runs once more: now and then LeakSanitizer's own thread-stopping tracer
 # crashes at exit while the GL driver's threads wind down ("Tracer caught signal 11 ...
 # LeakSanitizer has encountered a fatal error") after the test itself passed. A real memory error
 # fails the second run too.
 tools/headless.sh ctest --test-dir build-asan --no-tests=error --output-on-failure -j"$jobs" --repeat until-pass:2 \
-    -E 'e2e\.(boss|gameover|fire|scroll|play)_test'
+    -E 'e2e\.(boss|gameover|fire|scroll|play|gamepad|sdl12compat)_test'
 
 # A short run of each fuzz target (the long runs are made by hand: tools/fuzz/run.sh 600).
 tools/fuzz/run.sh 20

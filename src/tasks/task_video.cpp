@@ -21,6 +21,7 @@
 #include <GL/glu.h>
 #include <SDL.h>
 #include <array>
+#include <cstdlib>
 
 int task_video_texturemode = 2;
 uint32_t task_video_videoFlags = 0;
@@ -139,12 +140,15 @@ void setLight(GLenum light, const GLfloat ambient[4], const GLfloat diffuse[4], 
 
 int task_video_start()
 {
+    // The window opens in the middle of the display: sdl12-compat places it there anyway, the
+    // classic SDL 1.2 only when asked (a position the player set in SDL_VIDEO_WINDOW_POS wins).
+    setenv("SDL_VIDEO_CENTERED", "1", 0);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) == -1) {
         error("Failed to initialise SDL_INIT_VIDEO. %s", SDL_GetError());
         return false;
     }
-    const int width = settings_getIntSetting("screen_width");
-    const int height = settings_getIntSetting("screen_height");
+    int width = settings_getIntSetting("screen_width");
+    int height = settings_getIntSetting("screen_height");
     task_video_bpp = settings_getIntSetting("screen_bpp");
 
     const SDL_VideoInfo *info = SDL_GetVideoInfo();
@@ -152,6 +156,13 @@ int task_video_start()
         error("Couldn't get VideoInfo. %s", SDL_GetError());
         return false;
     }
+    // Without a width or height the window takes the display's. The classic SDL 1.2 does that
+    // itself for a size of 0; the SDL 1.2 interface on SDL 2 (sdl12-compat) makes a window of one
+    // pixel instead, so the size is filled in here from the display mode SDL reports before any.
+    if (width == 0)
+        width = info->current_w;
+    if (height == 0)
+        height = info->current_h;
     task_video_videoFlags = SDL_OPENGL | SDL_HWSURFACE | SDL_ASYNCBLIT | SDL_HWPALETTE | SDL_RESIZABLE;
     if (info->hw_available)
         task_video_videoFlags |= SDL_HWSURFACE;
@@ -351,8 +362,21 @@ void task_video_switchTextureRendering()
 
 void task_video_toggleFullscreen()
 {
-    if (mainWindow == nullptr || SDL_WM_ToggleFullScreen(mainWindow) == 0)
+    if (mainWindow == nullptr) {
+        error("Failed to toggle Fullscreen mode: there is no window");
+        return;
+    }
+    // The mode is set again with the full-screen flag switched. SDL_WM_ToggleFullScreen would keep
+    // the picture where SDL 1.2 resizes the window in place, but under sdl12-compat the picture
+    // stays cropped to a corner after switching back. Both keep the GL context (textures, display
+    // lists) when only the full-screen flag changes.
+    const uint32_t previous = task_video_videoFlags;
+    task_video_videoFlags ^= SDL_FULLSCREEN;
+    if (SDL_SetVideoMode(task_video_width, task_video_height, task_video_bpp, task_video_videoFlags) == nullptr) {
         error("Failed to toggle Fullscreen mode: %s", SDL_GetError());
+        task_video_videoFlags = previous;
+    }
+    task_video_resize(task_video_width, task_video_height); // the window as it now is, laid out
 }
 
 bool task_video_isWireframe() { return wireframe; }

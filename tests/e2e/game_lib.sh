@@ -100,9 +100,11 @@ placed() { # placed shot-name x y n class
         [ "$x1" -lt $(($2 + 12 * ($4 - 1) + 16)) ] && [ "$y1" -lt $(($3 + 16)) ]
 }
 
-# Standard error without SDL's own notice about the disk audio driver and, in a sanitizer build,
-# the leak checker's list of the suppressions it used (between two lines of dashes).
+# Standard error without SDL's own notice about the disk audio driver (SDL 1.2's or, under
+# sdl12-compat, SDL 2's wording) and, in a sanitizer build, the leak checker's list of the
+# suppressions it used (between two lines of dashes).
 errors() { # errors [file]
     awk '/^-----+$/ { inside = !inside; next } !inside' "${1:-$WORK/err}" |
-        grep -v -e '^WARNING: You are using the SDL disk writer audio driver!' -e '^ Writing to file'
+        grep -v -e '^WARNING: You are using the SDL disk writer audio driver!' -e '^ Writing to file' \
+            -e '^CRITICAL: You are using the SDL disk i/o audio driver!' -e '^CRITICAL:  Writing to file'
 }
