@@ -2,7 +2,7 @@
 # The packages as a player gets them: unpacked (dpkg -x) into a folder given as the first argument,
 # the launcher started with a fresh home opens the window and shows the HUD, Escape ends it with
 # status 0, and a second start keeps the player's edited config.ini; trelvik-check finds the
-# installed data ready to play. Run by tools/package-check.sh; arguments: <root> <screenshot folder>.
+# installed data ready to play and flies it for one and two players. Run by tools/package-check.sh; arguments: <root> <screenshot folder>.
 source "$(dirname "$0")/../e2e/lib.sh"
 source "$(dirname "$0")/../e2e/game_lib.sh"
 ROOT=$(cd "$BUILD_RUN_DIR" && pwd)
@@ -44,5 +44,8 @@ check "the player's edited config.ini is kept" grep -qx "screen_width=640" "$USE
 check "trelvik-check finds the installed data ready to play" \
     bash -c "'$ROOT/usr/games/trelvik-check' '$SHARED' >'$WORK/check.txt' 2>&1"
 sed 's/^/  /' "$WORK/check.txt"
+check "trelvik-check --play flies one and two players from the installed programs" \
+    bash -c "'$ROOT/usr/games/trelvik-check' --play=1 --pilots expert --csv '$WORK/play.csv' '$SHARED' >'$WORK/play.txt' 2>&1 &&
+             [ \"\$(cut -d, -f1 '$WORK/play.csv' | sort | tr '\n' ' ')\" = '1 2 players ' ]"
 
 finish

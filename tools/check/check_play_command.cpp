@@ -67,10 +67,22 @@ std::string joined(const std::vector<int> &values)
     return text;
 }
 
+// Where trelvik-check-solo lies: beside trelvik-check in a run directory, or with the game's
+// programs once installed (trelvik-check in <prefix>/games, they in <prefix>/lib/games/trelvik).
+std::string soloProgram(const std::string &self)
+{
+    const std::filesystem::path here = std::filesystem::path(self).parent_path();
+    const std::filesystem::path beside = here / "trelvik-check-solo";
+    const std::filesystem::path installed = here.parent_path() / "lib" / "games" / "trelvik" / "trelvik-check-solo";
+    std::error_code ignored;
+    return (std::filesystem::exists(beside, ignored) || !std::filesystem::exists(installed, ignored) ? beside : installed)
+        .string();
+}
+
 // Starts trelvik-check-solo on the options' rows; its rows go to rowsFile. 0 when it cannot start.
 pid_t startSolo(const std::string &self, const PlayOptions &options, const std::string &rowsFile)
 {
-    const std::string program = (std::filesystem::path(self).parent_path() / "trelvik-check-solo").string();
+    const std::string program = soloProgram(self);
     std::string pilots;
     for (const PilotSkill skill : options.skills)
         pilots += (pilots.empty() ? "" : ",") + std::string(pilot_name(skill));
