@@ -26,6 +26,7 @@ constexpr float velocityLook = 0.1f; // seconds between the two looks that give 
 constexpr float margin = 3.0f;       // units kept between the ship and what would hit it
 constexpr float laneStep = 3.0f;
 constexpr float danger = 1000.0f;
+constexpr float forwardLimit = 20.0f; // the ship's right edge goes no further right: beyond is the boss's
 
 bool isEnemyShip(uint32_t kind) { return kind == ACTOR_ENEMY1 || kind == ACTOR_ENEMY2; }
 bool isEnemyShot(uint32_t kind) { return kind == ACTOR_ESHOT || kind == ACTOR_ESHOT2; }
@@ -207,7 +208,7 @@ Aim chooseAim(const Pilot &pilot, const SeenThing &me, const std::vector<Judged>
                     continue;
                 soonest = arrive;
                 aim = {true, j.at.y, false, 0};
-            } else if (soonest > 5.0f) { // standing still (the boss fight): fly over to it
+            } else if (soonest > 5.0f && j.at.left < forwardLimit) { // standing still (the boss fight): fly over to it
                 soonest = 5.0f;
                 aim = {true, j.at.y, true, j.at.x};
             }
@@ -312,7 +313,8 @@ PilotKeys pilot_fly(Pilot &pilot, const SeenFrame &frame)
         if (!isEnemyShip(j.at.kind) && !(pilot.traits.dodgesShots && isEnemyShot(j.at.kind)))
             continue;
         const float gap = std::max(0.0f, j.at.left - me.right);
-        coming.push_back({j.vx < -1.0f ? gap / -j.vx : gap / 1.0f, j});
+        // What stands still is as near as the ship can fly to it.
+        coming.push_back({j.vx < -1.0f ? gap / -j.vx : gap / player_speed, j});
     }
     std::stable_sort(coming.begin(), coming.end(),
                      [](const auto &a, const auto &b) { return a.first < b.first; });
@@ -332,7 +334,7 @@ PilotKeys pilot_fly(Pilot &pilot, const SeenFrame &frame)
     // The ship keeps to its place on the left unless going back or forward clears its way.
     const float home = aim.hasX ? aim.x : pilot.skill == PilotSkill::novice ? -40.0f : -55.0f;
     const float backRoom = std::max(0.0f, me.left - scr_l_x - 2.0f);
-    const float foreRoom = std::max(0.0f, 20.0f - me.right);
+    const float foreRoom = std::max(0.0f, forwardLimit - me.right);
     const Course courses[] = {{0, 0}, {-player_speed, backRoom / player_speed}, {player_speed, foreRoom / player_speed}};
     float bestLane = me.y, bestCost = 1e30f;
     int bestCourse = 0;
