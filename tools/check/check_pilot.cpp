@@ -286,6 +286,12 @@ PilotKeys pilot_fly(Pilot &pilot, const SeenFrame &frame)
         pilot.seen.pop_front();
     if (pilot.ship >= static_cast<int>(frame.ships.size()))
         return keys;
+    // Frames drawn within a decision's span are seen, not answered (a small tolerance for the
+    // frame clock's whole milliseconds).
+    if (pilot.lastDecision >= 0 && frame.time - pilot.lastDecision < 1.0f / pilot_decisionsPerSecond - 2e-3f)
+        return pilot.held;
+    const float sinceDecision = pilot.lastDecision >= 0 ? frame.time - pilot.lastDecision : 1.0f / 60;
+    pilot.lastDecision = frame.time;
     const SeenThing &me = frame.ships[static_cast<size_t>(pilot.ship)];
     const SeenFrame *late = frameAged(pilot, frame.time, pilot.traits.reaction);
     if (late == nullptr)
@@ -326,10 +332,9 @@ PilotKeys pilot_fly(Pilot &pilot, const SeenFrame &frame)
     const float rest = pilot.ship == 0 ? 20.0f : -20.0f; // where a ship waits with nothing to do
     const float wanted = aim.has ? aim.y + pilot.aimOffset : rest;
     const float up = me.top - me.y, down = me.y - me.bottom;
-    // The ship moves in steps of a frame: it stops within half a step of its lane, and a touch is
-    // feared within that half step.
-    const float dt = pilot.seen.size() >= 2 ? frame.time - pilot.seen[pilot.seen.size() - 2].time : 1.0f / 60;
-    const float deadZone = 0.5f * player_speed * dt;
+    // The keys stay as they are until the next decision, so the ship moves in steps of that span:
+    // it stops within half a step of its lane, and a touch is feared within that half step.
+    const float deadZone = 0.5f * player_speed * sinceDecision;
     const float touch = deadZone + 0.5f;
     // The ship keeps to its place on the left unless going back or forward clears its way.
     const float home = aim.hasX ? aim.x : pilot.skill == PilotSkill::novice ? -40.0f : -55.0f;
