@@ -24,7 +24,6 @@ constexpr PilotTraits skillTraits[] = {
 
 constexpr float velocityLook = 0.1f; // seconds between the two looks that give a thing's speed
 constexpr float margin = 3.0f;       // units kept between the ship and what would hit it
-constexpr float laneStep = 3.0f;
 constexpr float danger = 1000.0f;
 constexpr float forwardLimit = 20.0f; // the ship's right edge goes no further right: beyond is the boss's
 
@@ -332,10 +331,12 @@ PilotKeys pilot_fly(Pilot &pilot, const SeenFrame &frame)
     const float rest = pilot.ship == 0 ? 20.0f : -20.0f; // where a ship waits with nothing to do
     const float wanted = aim.has ? aim.y + pilot.aimOffset : rest;
     const float up = me.top - me.y, down = me.y - me.bottom;
-    // The keys stay as they are until the next decision, so the ship moves in steps of that span:
-    // it stops within half a step of its lane, and a touch is feared within that half step.
+    // The keys stay as they are until the next decision, so the ship moves in steps of that span and
+    // can stop only on the places a whole number of steps from where it is: those are its lanes, and
+    // as it stops on them, only a true touch is feared.
     const float deadZone = 0.5f * player_speed * sinceDecision;
-    const float touch = deadZone + 0.5f;
+    const float step = 2.0f * deadZone;
+    const float touch = 0.5f;
     // The ship keeps to its place on the left unless going back or forward clears its way.
     const float home = aim.hasX ? aim.x : pilot.skill == PilotSkill::novice ? -40.0f : -55.0f;
     const float backRoom = std::max(0.0f, me.left - scr_l_x - 2.0f);
@@ -351,7 +352,8 @@ PilotKeys pilot_fly(Pilot &pilot, const SeenFrame &frame)
         const float settled = me.x + course.vx * std::min(course.until, 0.3f);
         const bool passes = (me.x - home) * (settled - home) <= 0;
         const float placeCost = (passes ? 0.0f : 0.3f * std::fabs(settled - home)) + (c > 0 ? 2.0f : 0.0f);
-        for (float y = scr_b_y + down + 1.0f; y <= scr_t_y - up - 1.0f; y += laneStep) {
+        const float lowest = me.y - step * std::floor((me.y - (scr_b_y + down)) / step);
+        for (float y = lowest; y <= scr_t_y - up; y += step) {
             const float cost = dangerOf(pilot, me, y, course, touch, threats) + std::fabs(y - wanted) +
                                0.05f * std::fabs(y - me.y) + placeCost;
             if (cost < bestCost)
