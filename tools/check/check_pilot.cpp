@@ -24,8 +24,8 @@ constexpr PilotTraits skillTraits[] = {
 
 constexpr float velocityLook = 0.1f; // seconds between the two looks that give a thing's speed
 constexpr float margin = 3.0f;       // units kept between the ship and what would hit it
-constexpr float laneStep = 3.0f;
 constexpr float danger = 1000.0f;
+constexpr float forwardLimit = 20.0f; // the ship's right edge goes no further right: beyond is the boss's
 
 bool isEnemyShip(uint32_t kind) { return kind == ACTOR_ENEMY1 || kind == ACTOR_ENEMY2; }
 bool isEnemyShot(uint32_t kind) { return kind == ACTOR_ESHOT || kind == ACTOR_ESHOT2; }
@@ -207,7 +207,7 @@ Aim chooseAim(const Pilot &pilot, const SeenThing &me, const std::vector<Judged>
                     continue;
                 soonest = arrive;
                 aim = {true, j.at.y, false, 0};
-            } else if (soonest > 5.0f) { // standing still (the boss fight): fly over to it
+            } else if (soonest > 5.0f && j.at.left < forwardLimit) { // standing still (the boss fight): fly over to it
                 soonest = 5.0f;
                 aim = {true, j.at.y, true, j.at.x};
             }
@@ -285,6 +285,12 @@ PilotKeys pilot_fly(Pilot &pilot, const SeenFrame &frame)
         pilot.seen.pop_front();
     if (pilot.ship >= static_cast<int>(frame.ships.size()))
         return keys;
+    // Frames drawn within a decision's span are seen, not answered (a small tolerance for the
+    // frame clock's whole milliseconds).
+    if (pilot.lastDecision >= 0 && frame.time - pilot.lastDecision < 1.0f / pilot_decisionsPerSecond - 2e-3f)
+        return pilot.held;
+    const float sinceDecision = pilot.lastDecision >= 0 ? frame.time - pilot.lastDecision : 1.0f / 60;
+    pilot.lastDecision = frame.time;
     const SeenThing &me = frame.ships[static_cast<size_t>(pilot.ship)];
     const SeenFrame *late = frameAged(pilot, frame.time, pilot.traits.reaction);
     if (late == nullptr)
@@ -312,7 +318,8 @@ PilotKeys pilot_fly(Pilot &pilot, const SeenFrame &frame)
         if (!isEnemyShip(j.at.kind) && !(pilot.traits.dodgesShots && isEnemyShot(j.at.kind)))
             continue;
         const float gap = std::max(0.0f, j.at.left - me.right);
-        coming.push_back({j.vx < -1.0f ? gap / -j.vx : gap / 1.0f, j});
+        // What stands still is as near as the ship can fly to it.
+        coming.push_back({j.vx < -1.0f ? gap / -j.vx : gap / player_speed, j});
     }
     std::stable_sort(coming.begin(), coming.end(),
                      [](const auto &a, const auto &b) { return a.first < b.first; });
@@ -324,15 +331,16 @@ PilotKeys pilot_fly(Pilot &pilot, const SeenFrame &frame)
     const float rest = pilot.ship == 0 ? 20.0f : -20.0f; // where a ship waits with nothing to do
     const float wanted = aim.has ? aim.y + pilot.aimOffset : rest;
     const float up = me.top - me.y, down = me.y - me.bottom;
-    // The ship moves in steps of a frame: it stops within half a step of its lane, and a touch is
-    // feared within that half step.
-    const float dt = pilot.seen.size() >= 2 ? frame.time - pilot.seen[pilot.seen.size() - 2].time : 1.0f / 60;
-    const float deadZone = 0.5f * player_speed * dt;
-    const float touch = deadZone + 0.5f;
+    // The keys stay as they are until the next decision, so the ship moves in steps of that span and
+    // can stop only on the places a whole number of steps from where it is: those are its lanes, and
+    // as it stops on them, only a true touch is feared.
+    const float deadZone = 0.5f * player_speed * sinceDecision;
+    const float step = 2.0f * deadZone;
+    const float touch = 0.5f;
     // The ship keeps to its place on the left unless going back or forward clears its way.
     const float home = aim.hasX ? aim.x : pilot.skill == PilotSkill::novice ? -40.0f : -55.0f;
     const float backRoom = std::max(0.0f, me.left - scr_l_x - 2.0f);
-    const float foreRoom = std::max(0.0f, 20.0f - me.right);
+    const float foreRoom = std::max(0.0f, forwardLimit - me.right);
     const Course courses[] = {{0, 0}, {-player_speed, backRoom / player_speed}, {player_speed, foreRoom / player_speed}};
     float bestLane = me.y, bestCost = 1e30f;
     int bestCourse = 0;
@@ -344,7 +352,8 @@ PilotKeys pilot_fly(Pilot &pilot, const SeenFrame &frame)
         const float settled = me.x + course.vx * std::min(course.until, 0.3f);
         const bool passes = (me.x - home) * (settled - home) <= 0;
         const float placeCost = (passes ? 0.0f : 0.3f * std::fabs(settled - home)) + (c > 0 ? 2.0f : 0.0f);
-        for (float y = scr_b_y + down + 1.0f; y <= scr_t_y - up - 1.0f; y += laneStep) {
+        const float lowest = me.y - step * std::floor((me.y - (scr_b_y + down)) / step);
+        for (float y = lowest; y <= scr_t_y - up; y += step) {
             const float cost = dangerOf(pilot, me, y, course, touch, threats) + std::fabs(y - wanted) +
                                0.05f * std::fabs(y - me.y) + placeCost;
             if (cost < bestCost)

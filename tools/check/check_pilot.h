@@ -53,6 +53,10 @@ struct PilotTraits {
     float lapses;       // chance in any second of looking away for a moment, the hands as they were
 };
 
+// A pilot changes its keys at most this often, whatever the frame rate; between its decisions the
+// keys stay held, as a player's hands do.
+constexpr float pilot_decisionsPerSecond = 60.0f;
+
 struct Pilot {
     PilotSkill skill;
     PilotTraits traits;
@@ -63,6 +67,7 @@ struct Pilot {
     float nextAimChange = 0;
     float nextLapseDraw = 0;
     float lapseUntil = -1;
+    float lastDecision = -1; // when the keys were last chosen; < 0: not yet
     PilotKeys held{};
 };
 
