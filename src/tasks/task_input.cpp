@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -140,10 +141,22 @@ const ShipKeys &keysOf(int slot)
 #endif
 }
 
+// The controls a pad holds now: the stick past its dead zone or the d-pad, and the fire buttons.
+struct HeldControls {
+    bool left, right, up, down, bullets, rockets;
+};
+
+HeldControls heldControls(const PadControls &c)
+{
+    return {c.x < -stick_dead_zone || (c.hat & SDL_HAT_LEFT) != 0, c.x > stick_dead_zone || (c.hat & SDL_HAT_RIGHT) != 0,
+            c.y < -stick_dead_zone || (c.hat & SDL_HAT_UP) != 0, c.y > stick_dead_zone || (c.hat & SDL_HAT_DOWN) != 0,
+            c.bullets, c.rockets};
+}
+
 bool holdsAnything(const PadControls &c)
 {
-    return c.x < -stick_dead_zone || c.x > stick_dead_zone || c.y < -stick_dead_zone || c.y > stick_dead_zone ||
-           c.hat != SDL_HAT_CENTERED || c.bullets || c.rockets;
+    const HeldControls h = heldControls(c);
+    return h.left || h.right || h.up || h.down || h.bullets || h.rockets;
 }
 
 // Closing needs the joystick subsystem: where SDL was shut down beneath the pads (a test ending
@@ -287,18 +300,13 @@ void padEvent(const SDL_Event &e)
 // A control held on the keyboard and on a pad at once is one press: the key is simply held.
 void pressPadKeys(const ShipKeys &keys, const PadControls &c)
 {
-    if (c.x < -stick_dead_zone || (c.hat & SDL_HAT_LEFT))
-        keyState[keys.left] = 1;
-    if (c.x > stick_dead_zone || (c.hat & SDL_HAT_RIGHT))
-        keyState[keys.right] = 1;
-    if (c.y < -stick_dead_zone || (c.hat & SDL_HAT_UP))
-        keyState[keys.up] = 1;
-    if (c.y > stick_dead_zone || (c.hat & SDL_HAT_DOWN))
-        keyState[keys.down] = 1;
-    if (c.bullets)
-        keyState[keys.bullet] = 1;
-    if (c.rockets)
-        keyState[keys.rockets] = 1;
+    const HeldControls h = heldControls(c);
+    const std::pair<bool, SDLKey> presses[] = {{h.left, keys.left},       {h.right, keys.right},
+                                               {h.up, keys.up},           {h.down, keys.down},
+                                               {h.bullets, keys.bullet}, {h.rockets, keys.rockets}};
+    for (const auto &[held, key] : presses)
+        if (held)
+            keyState[key] = 1;
 }
 
 // The keyboard part comes from SDL's own array every tick, so whatever writes into that array

@@ -136,6 +136,40 @@ void setLight(GLenum light, const GLfloat ambient[4], const GLfloat diffuse[4], 
     glEnable(light);
 }
 
+// Sets the video mode with the stored depth and flags and lays the picture out by the window SDL
+// really made: asked for a width or height of 0 it makes the window as large as the desktop (at
+// start) or keeps the current size. False, with no window, when SDL refuses the mode.
+bool setVideoMode(int width, int height)
+{
+    mainWindow = SDL_SetVideoMode(width, height, task_video_bpp, task_video_videoFlags);
+    if (mainWindow == nullptr)
+        return false;
+    width = mainWindow->w;
+    height = mainWindow->h;
+    task_video_width = width;
+    task_video_height = height;
+
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    // A window of no height would divide by zero; it is drawn as if one pixel high.
+    const double aspect = static_cast<double>(width) / static_cast<double>(height > 0 ? height : 1);
+    gluPerspective(45.0, aspect, 0.1f, 2000.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    return true;
+}
+
+// After SDL refused a mode during play: back to the one that worked, or the game would play on
+// without a picture. Without even that the game ends as it does without a window.
+void restoreVideoMode()
+{
+    if (setVideoMode(task_video_width, task_video_height))
+        return;
+    error("Failed to create SDL_Surface. %s", SDL_GetError());
+    error_quit("Cannot open the game window.");
+}
+
 } // namespace
 
 int task_video_start()
@@ -271,38 +305,16 @@ void task_video_renderactor(actor *a)
 
 void task_video_resize(int width, int height)
 {
-    SDL_Surface *const previous = mainWindow;
-    mainWindow = SDL_SetVideoMode(width, height, task_video_bpp, task_video_videoFlags);
-    if (mainWindow == nullptr) {
-        error("Failed to create SDL_Surface. %s", SDL_GetError());
-        if (previous == nullptr) {
-            task_video_width = width;
-            task_video_height = height;
-            return; // no window yet, no context to set state in
-        }
-        // A size SDL refuses during play: back to the mode that worked, or the game would play
-        // on without a picture. Without even that the game ends as it does without a window.
-        mainWindow = SDL_SetVideoMode(task_video_width, task_video_height, task_video_bpp, task_video_videoFlags);
-        if (mainWindow == nullptr) {
-            error("Failed to create SDL_Surface. %s", SDL_GetError());
-            error_quit("Cannot open the game window.");
-        }
+    const bool hadWindow = mainWindow != nullptr;
+    if (setVideoMode(width, height))
+        return;
+    error("Failed to create SDL_Surface. %s", SDL_GetError());
+    if (hadWindow) {
+        restoreVideoMode();
+        return;
     }
-    // Everything is laid out by the window SDL really made: asked for a width or height of 0 it
-    // makes the window as large as the desktop (at start) or keeps the current size.
-    width = mainWindow->w;
-    height = mainWindow->h;
-    task_video_width = width;
+    task_video_width = width; // no window yet, no context to set state in
     task_video_height = height;
-
-    glViewport(0, 0, width, height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    // A window of no height would divide by zero; it is drawn as if one pixel high.
-    const double aspect = static_cast<double>(width) / static_cast<double>(height > 0 ? height : 1);
-    gluPerspective(45.0, aspect, 0.1f, 2000.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
 }
 
 void task_video_initGL()
@@ -370,13 +382,12 @@ void task_video_toggleFullscreen()
     // the picture where SDL 1.2 resizes the window in place, but under sdl12-compat the picture
     // stays cropped to a corner after switching back. Both keep the GL context (textures, display
     // lists) when only the full-screen flag changes.
-    const uint32_t previous = task_video_videoFlags;
     task_video_videoFlags ^= SDL_FULLSCREEN;
-    if (SDL_SetVideoMode(task_video_width, task_video_height, task_video_bpp, task_video_videoFlags) == nullptr) {
-        error("Failed to toggle Fullscreen mode: %s", SDL_GetError());
-        task_video_videoFlags = previous;
-    }
-    task_video_resize(task_video_width, task_video_height); // the window as it now is, laid out
+    if (setVideoMode(task_video_width, task_video_height))
+        return;
+    error("Failed to toggle Fullscreen mode: %s", SDL_GetError());
+    task_video_videoFlags ^= SDL_FULLSCREEN;
+    restoreVideoMode();
 }
 
 bool task_video_isWireframe() { return wireframe; }

@@ -64,6 +64,14 @@ SeenThing seenOf(const actor *a, float cx, float cy)
             actor_bottomEdge(a) - cy, actor_topEdge(a) - cy};
 }
 
+// Whether any part of the actor lies inside the playing field the camera shows.
+bool onScreen(const actor *a)
+{
+    const float cx = g_camera->position->x, cy = g_camera->position->y;
+    return actor_rightEdge(a) >= cx + scr_l_x && actor_leftEdge(a) <= cx + scr_r_x &&
+           actor_topEdge(a) >= cy + scr_b_y && actor_bottomEdge(a) <= cy + scr_t_y;
+}
+
 // Filled by the walk in see(); a plain function pointer cannot carry it.
 SeenFrame *seeing = nullptr;
 
@@ -76,16 +84,12 @@ SeenFrame see(float time, bool fighting)
     actor_iterate([](actor *a) {
         const uint32_t k = a->kind;
         if (k == ACTOR_NONE || k == ACTOR_BUILDING1 || k == ACTOR_BUILDING2 || k == ACTOR_SHOT ||
-            k == ACTOR_ROCKET_DOWN || k == ACTOR_ROCKET_UP || k > ACTOR_POWERUP_R)
-            return;
-        const float cx = g_camera->position->x, cy = g_camera->position->y;
-        if (actor_rightEdge(a) < cx + scr_l_x || actor_leftEdge(a) > cx + scr_r_x ||
-            actor_topEdge(a) < cy + scr_b_y || actor_bottomEdge(a) > cy + scr_t_y)
+            k == ACTOR_ROCKET_DOWN || k == ACTOR_ROCKET_UP || k > ACTOR_POWERUP_R || !onScreen(a))
             return;
         for (int ship = 0; ship < ship_count; ++ship)
             if (a == task_test_ship(ship))
                 return;
-        seeing->things.push_back(seenOf(a, cx, cy));
+        seeing->things.push_back(seenOf(a, g_camera->position->x, g_camera->position->y));
     });
     seeing = nullptr;
     for (int ship = 0; ship < ship_count; ++ship)
@@ -125,13 +129,7 @@ int enemiesOnScreen()
 {
     static int n;
     n = 0;
-    actor_iterate([](actor *a) {
-        if (a->kind != ACTOR_ENEMY1 && a->kind != ACTOR_ENEMY2)
-            return;
-        const float cx = g_camera->position->x, cy = g_camera->position->y;
-        n += actor_rightEdge(a) >= cx + scr_l_x && actor_leftEdge(a) <= cx + scr_r_x &&
-             actor_topEdge(a) >= cy + scr_b_y && actor_bottomEdge(a) <= cy + scr_t_y;
-    });
+    actor_iterate([](actor *a) { n += (a->kind == ACTOR_ENEMY1 || a->kind == ACTOR_ENEMY2) && onScreen(a); });
     return n;
 }
 
