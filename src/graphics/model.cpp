@@ -39,6 +39,37 @@ bool readFile(const char *name, std::vector<unsigned char> &bytes)
     return true;
 }
 
+// The group's material (a group without one, -1 stored as 255, or with one past the array keeps
+// the material of whatever was drawn before) and its triangles; binds no texture.
+void drawGroupImmediate(const model *m, const model_group &group)
+{
+    if (group.materialIndex < m->materials.size()) {
+        const model_material &mat = m->materials[group.materialIndex];
+        glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, mat.ambient);
+        glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, mat.diffuse);
+        glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, mat.specular);
+        glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, mat.emissive);
+        glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, mat.shininess);
+    }
+    const size_t numVertices = m->vertices.size(), numTriangles = m->triangles.size();
+    glBegin(GL_TRIANGLES);
+    for (const uint16_t index : group.triangleIndices) {
+        // A triangle that is not in the file, or that names a vertex that is not, is left out.
+        if (index >= numTriangles)
+            continue;
+        const model_triangle &tri = m->triangles[index];
+        if (tri.vertexIndices[0] >= numVertices || tri.vertexIndices[1] >= numVertices ||
+            tri.vertexIndices[2] >= numVertices)
+            continue;
+        for (int j = 0; j < 3; ++j) {
+            glNormal3fv(tri.normals[j]);
+            glTexCoord2f(tri.s[j], tri.t[j]);
+            glVertex3fv(m->vertices[tri.vertexIndices[j]].position);
+        }
+    }
+    glEnd();
+}
+
 std::unique_ptr<model> model_loadMS3D(const char *name)
 {
     std::vector<unsigned char> bytes;
@@ -64,6 +95,17 @@ std::unique_ptr<model> model_loadMS3D(const char *name)
         for (int mode = 0; mode < 3; ++mode) {
             glNewList(m->displayList + mode, GL_COMPILE);
             model_drawImmediate(m.get(), mode);
+            glEndList();
+        }
+    }
+    // And one list per group, its material and triangles without the texture, for frames that
+    // draw the groups of many models sorted by texture.
+    if (!m->groups.empty())
+        m->groupLists = glGenLists(static_cast<GLsizei>(m->groups.size()));
+    if (m->groupLists != 0) {
+        for (size_t g = 0; g < m->groups.size(); ++g) {
+            glNewList(m->groupLists + static_cast<unsigned>(g), GL_COMPILE);
+            drawGroupImmediate(m.get(), m->groups[g]);
             glEndList();
         }
     }
@@ -128,39 +170,40 @@ void model_drawImmediate(const model *m, int mode)
         return;
     }
     mode = validMode(mode);
-    const size_t numVertices = m->vertices.size(), numTriangles = m->triangles.size();
-    for (const model_group &group : m->groups) {
-        // A group without a material (-1, stored as 255) or with one past the array keeps the
-        // material and texture of whatever was drawn before.
-        if (group.materialIndex < m->materials.size()) {
-            const model_material &mat = m->materials[group.materialIndex];
-            glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, mat.ambient);
-            glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, mat.diffuse);
-            glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, mat.specular);
-            glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, mat.emissive);
-            glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, mat.shininess);
-            // An image that failed to load binds no texture at all, in every mode, rather than
-            // whichever texture happens to own the name -1 + mode.
-            if (mat.texture > 0)
-                glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(mat.texture + mode));
-            else if (mat.texture < 0)
-                glBindTexture(GL_TEXTURE_2D, 0);
-        }
-        glBegin(GL_TRIANGLES);
-        for (const uint16_t index : group.triangleIndices) {
-            // A triangle that is not in the file, or that names a vertex that is not, is left out.
-            if (index >= numTriangles)
-                continue;
-            const model_triangle &tri = m->triangles[index];
-            if (tri.vertexIndices[0] >= numVertices || tri.vertexIndices[1] >= numVertices ||
-                tri.vertexIndices[2] >= numVertices)
-                continue;
-            for (int j = 0; j < 3; ++j) {
-                glNormal3fv(tri.normals[j]);
-                glTexCoord2f(tri.s[j], tri.t[j]);
-                glVertex3fv(m->vertices[tri.vertexIndices[j]].position);
-            }
-        }
-        glEnd();
+    for (size_t g = 0; g < m->groups.size(); ++g) {
+        const int texture = model_groupTexture(m, g, mode);
+        if (texture >= 0)
+            glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
+        drawGroupImmediate(m, m->groups[g]);
     }
+}
+
+int model_groupTexture(const model *m, size_t group, int mode)
+{
+    if (m == nullptr || group >= m->groups.size() || m->groups[group].materialIndex >= m->materials.size())
+        return -1;
+    const int texture = m->materials[m->groups[group].materialIndex].texture;
+    // An image that failed to load binds no texture at all, in every mode, rather than whichever
+    // texture happens to own the name -1 + mode.
+    return texture > 0 ? texture + validMode(mode) : texture < 0 ? 0 : -1;
+}
+
+bool model_groupsSortable(const model *m)
+{
+    if (m == nullptr || m->groupLists == 0)
+        return false;
+    for (size_t g = 0; g < m->groups.size(); ++g)
+        if (model_groupTexture(m, g, 0) < 0)
+            return false;
+    return true;
+}
+
+void model_drawGroup(const model *m, size_t group)
+{
+    if (m == nullptr || group >= m->groups.size())
+        return;
+    if (g_useDisplaylists && m->groupLists != 0)
+        glCallList(m->groupLists + static_cast<unsigned>(group));
+    else
+        drawGroupImmediate(m, m->groups[group]);
 }

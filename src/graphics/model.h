@@ -76,6 +76,8 @@ struct model {
     float totalFrames = 0;
     std::vector<model_joint> joints;
     unsigned int displayList = 0; // list displayList + m draws with texture filter mode m (0, 1, 2)
+    unsigned int groupLists = 0;  // list groupLists + g: group g's material and triangles,
+                                  // binding no texture
     float radius = 0;             // greatest distance of a vertex from the origin
     vector3d min = {0, 0, 0};     // the box of the vertices and the origin
     vector3d max = {0, 0, 0};
@@ -92,3 +94,15 @@ const model *model_get(const char *name);
 void model_render(const model *m, int mode);
 void model_drawDisplaylist(const model *m, int mode);
 void model_drawImmediate(const model *m, int mode);
+
+// Drawing a model a group at a time, so that a frame can draw the groups of many models sorted
+// by texture. Changing the bound texture costs a software renderer far more than the triangles
+// of a small group, and the city's buildings would change it three times each.
+// The texture name group binds in mode, 0 for an image that failed to load, -1 when the group
+// keeps the binding of whatever was drawn before (no material, or no image named).
+int model_groupTexture(const model *m, size_t group, int mode);
+// Whether every group binds a texture of its own and the group lists exist: only then may the
+// groups be drawn apart and in another order, each after binding model_groupTexture.
+bool model_groupsSortable(const model *m);
+// The group's material and triangles in the current modelview transform, binding no texture.
+void model_drawGroup(const model *m, size_t group);

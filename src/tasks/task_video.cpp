@@ -5,6 +5,7 @@
 
 #include "game/actor.h"
 #include "game/task_test.h"
+#include "graphics/backdrop.h"
 #include "graphics/explosion.h"
 #include "graphics/font.h"
 #include "graphics/frustum.h"
@@ -20,8 +21,10 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <SDL.h>
+#include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <vector>
 
 int task_video_texturemode = 2;
 uint32_t task_video_videoFlags = 0;
@@ -40,6 +43,8 @@ SDL_Surface *mainWindow = nullptr;
 // The frame's assets.
 Font *font1 = nullptr;
 std::array<int, 6> skybox_tex = {0, 0, 0, 0, 0, 0};
+Backdrop backdrop{};
+BackdropView lastSkyView{};
 
 // One face of the sky box per slot: the file, then its four corners in drawing order, each as
 // texture coordinate (s, t) and a corner of the box (0: low end, 1: high end of x, y, z).
@@ -103,29 +108,126 @@ void drawHud()
     }
 }
 
-// The world needs the game's camera; ships and shields are drawn only when both exist. Before
-// the game task has set them up (or without it) the frame shows the HUD over an empty screen.
-void drawWorld()
+// Which stage draws an actor: its kind's. The logo and kinds the game does not know are drawn
+// with the ships.
+VideoStage actorStage(uint32_t kind)
 {
-    if (g_camera == nullptr)
+    switch (kind) {
+    case ACTOR_ENEMY1:
+    case ACTOR_ENEMY2:
+    case ACTOR_BOSS1:
+        return VIDEO_STAGE_ENEMIES;
+    case ACTOR_BUILDING1:
+    case ACTOR_BUILDING2:
+        return VIDEO_STAGE_BUILDINGS;
+    case ACTOR_SHOT:
+    case ACTOR_ROCKET_DOWN:
+    case ACTOR_ROCKET_UP:
+    case ACTOR_ESHOT:
+    case ACTOR_ESHOT2:
+    case ACTOR_POWERUP_F:
+    case ACTOR_POWERUP_R:
+        return VIDEO_STAGE_SHOTS;
+    default:
+        return VIDEO_STAGE_SHIPS;
+    }
+}
+
+// One group of an actor's model, waiting to be drawn in texture order.
+struct GroupDraw {
+    int texture;
+    const actor *a;
+    size_t group;
+};
+
+// Filled by the walk in drawActors(); a plain function pointer cannot carry them.
+VideoStage drawing = VIDEO_STAGE_SHIPS;
+std::vector<GroupDraw> groupDraws;
+
+void placeActor(const actor *a)
+{
+    const vector3d &p = *a->position, &r = *a->rotation;
+    glTranslatef(p.x, p.y, p.z);
+    glRotatef(r.x, 1, 0, 0);
+    glRotatef(r.y, 0, 1, 0);
+    glRotatef(r.z, 0, 0, 1);
+    glScalef(a->scale, a->scale, a->scale);
+}
+
+// The sphere is the model's own: the actor's scale does not widen it.
+bool inView(const actor *a)
+{
+    return !frustumculling || frustum_isSphereVisable(a->position->x, a->position->y, a->position->z, a->model->radius);
+}
+
+// Actors whose every group binds its own texture are queued a group at a time; any other is
+// drawn whole at once, as its file orders it.
+void queueActorOfStage(actor *a)
+{
+    if (a == nullptr || a->model == nullptr || actorStage(a->kind) != drawing || !inView(a))
         return;
-    const vector3d &eye = *g_camera->position, &centre = *g_camera->view, &up = *g_camera->up;
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    gluLookAt(eye.x, eye.y, eye.z, centre.x, centre.y, centre.z, up.x, up.y, up.z);
+    if (!model_groupsSortable(a->model)) {
+        task_video_renderactor(a);
+        return;
+    }
+    for (size_t g = 0; g < a->model->groups.size(); ++g)
+        groupDraws.push_back({model_groupTexture(a->model, g, task_video_texturemode), a, g});
+}
 
+// The stage's actors with each texture bound once: binding costs far more than a group's
+// triangles. The depth test keeps the picture the same in any order.
+void drawActors(VideoStage stage)
+{
+    drawing = stage;
+    groupDraws.clear();
+    actor_iterate(queueActorOfStage);
+    std::stable_sort(groupDraws.begin(), groupDraws.end(),
+                     [](const GroupDraw &x, const GroupDraw &y) { return x.texture < y.texture; });
+    int bound = -1;
+    for (const GroupDraw &d : groupDraws) {
+        if (d.texture != bound)
+            glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(d.texture));
+        bound = d.texture;
+        glPushMatrix();
+        placeActor(d.a);
+        model_drawGroup(d.a->model, d.group);
+        glPopMatrix();
+    }
+}
+
+// The sky as the game's first frame lights it: the GL's own material, facing the viewer. (Drawn
+// with whatever material the last model left, its tint changed with the order of drawing.)
+void drawSkybox()
+{
+    const GLfloat ambient[] = {0.2f, 0.2f, 0.2f, 1}, diffuse[] = {0.8f, 0.8f, 0.8f, 1}, none[] = {0, 0, 0, 1};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, none);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, none);
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 0);
+    glNormal3f(0, 0, 1);
+    // The sky lies behind everything: it is neither depth-tested nor kept in the depth buffer.
+    glDisable(GL_DEPTH_TEST);
     task_video_renderSkybox(skybox_width, skybox_height, skybox_length);
-    frustum_calculate();
-    actor_iterate(task_video_renderactor);
+    glEnable(GL_DEPTH_TEST);
+}
 
-    if (g_player != nullptr && g_player_shield)
-        shield_draw(*g_player_shield, g_player->position->x, g_player->position->y, g_player->position->z);
-#ifndef TRELVIK_SOLO
-    if (g_player2 != nullptr && g_player2_shield)
-        shield_draw(*g_player2_shield, g_player2->position->x, g_player2->position->y, g_player2->position->z);
-#endif
-    explosion_drawAll();
-    particle_drawAll();
+// The sky comes from its picture when the backdrop holds the current view's. Otherwise the box
+// is drawn, and its picture taken when the view is the one of the frame before: a camera that
+// keeps turning never pays for a picture it cannot use.
+void drawSky()
+{
+    const vector3d &eye = *g_camera->position, &centre = *g_camera->view, &up = *g_camera->up;
+    const BackdropView view{{centre.x - eye.x, centre.y - eye.y, centre.z - eye.z, up.x, up.y, up.z},
+                            task_video_width, task_video_height};
+    if (!wireframe && backdrop_shows(backdrop, view)) {
+        backdrop_draw(backdrop);
+        return;
+    }
+    drawSkybox();
+    if (!wireframe && view == lastSkyView)
+        backdrop_take(backdrop, view);
+    lastSkyView = view;
 }
 
 void setLight(GLenum light, const GLfloat ambient[4], const GLfloat diffuse[4], const GLfloat position[4])
@@ -144,6 +246,8 @@ bool setVideoMode(int width, int height)
     mainWindow = SDL_SetVideoMode(width, height, task_video_bpp, task_video_videoFlags);
     if (mainWindow == nullptr)
         return false;
+    backdrop_forget(backdrop);
+    lastSkyView = {};
     width = mainWindow->w;
     height = mainWindow->h;
     task_video_width = width;
@@ -258,12 +362,71 @@ void task_video_tick()
 
 void task_video_drawFrame()
 {
+    task_video_beginFrame();
+    for (int stage = 0; stage < VIDEO_STAGE_COUNT; ++stage)
+        task_video_drawStage(static_cast<VideoStage>(stage));
+}
+
+void task_video_beginFrame()
+{
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glPolygonMode(GL_FRONT_AND_BACK, wireframe ? GL_LINE : GL_FILL);
     glEnable(GL_TEXTURE_2D);
     glColor3f(1, 1, 1);
-    drawWorld();
-    drawHud();
+    // The world needs the game's camera. Before the game task has set one up (or without it)
+    // the frame shows the HUD over an empty screen.
+    if (g_camera == nullptr)
+        return;
+    const vector3d &eye = *g_camera->position, &centre = *g_camera->view, &up = *g_camera->up;
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(eye.x, eye.y, eye.z, centre.x, centre.y, centre.z, up.x, up.y, up.z);
+    frustum_calculate();
+}
+
+void task_video_drawStage(VideoStage stage)
+{
+    if (stage == VIDEO_STAGE_HUD) {
+        drawHud();
+        return;
+    }
+    if (g_camera == nullptr)
+        return;
+    switch (stage) {
+    case VIDEO_STAGE_SKY:
+        drawSky();
+        break;
+    case VIDEO_STAGE_SHIPS:
+    case VIDEO_STAGE_ENEMIES:
+    case VIDEO_STAGE_SHOTS:
+    case VIDEO_STAGE_BUILDINGS:
+        drawActors(stage);
+        break;
+    case VIDEO_STAGE_SHIELDS:
+        // Ships and shields are drawn only when both exist.
+        if (g_player != nullptr && g_player_shield)
+            shield_draw(*g_player_shield, g_player->position->x, g_player->position->y, g_player->position->z);
+#ifndef TRELVIK_SOLO
+        if (g_player2 != nullptr && g_player2_shield)
+            shield_draw(*g_player2_shield, g_player2->position->x, g_player2->position->y, g_player2->position->z);
+#endif
+        break;
+    case VIDEO_STAGE_EXPLOSIONS:
+        explosion_drawAll();
+        break;
+    case VIDEO_STAGE_PARTICLES:
+        particle_drawAll();
+        break;
+    default:
+        break;
+    }
+}
+
+const char *task_video_stageName(VideoStage stage)
+{
+    static constexpr std::array<const char *, VIDEO_STAGE_COUNT> names = {
+        "sky and ground", "ships", "enemies", "shots", "buildings", "shields", "explosions", "particles", "HUD"};
+    return stage >= 0 && stage < VIDEO_STAGE_COUNT ? names[stage] : "?";
 }
 
 void task_video_renderSkybox(float width, float height, float length)
@@ -291,14 +454,8 @@ void task_video_renderactor(actor *a)
         return;
     glPushMatrix();
     glColor3f(1, 1, 1);
-    const vector3d &p = *a->position, &r = *a->rotation;
-    glTranslatef(p.x, p.y, p.z);
-    glRotatef(r.x, 1, 0, 0);
-    glRotatef(r.y, 0, 1, 0);
-    glRotatef(r.z, 0, 0, 1);
-    glScalef(a->scale, a->scale, a->scale);
-    // The sphere is the model's own: the actor's scale does not widen it.
-    if (!frustumculling || frustum_isSphereVisable(p.x, p.y, p.z, a->model->radius))
+    placeActor(a);
+    if (inView(a))
         model_render(a->model, task_video_texturemode);
     glPopMatrix();
 }

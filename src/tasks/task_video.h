@@ -26,6 +26,27 @@ int task_video_resume();
 void task_video_tick();
 // The frame without presenting it: it stays in the back buffer (for tests and the benchmark).
 void task_video_drawFrame();
+
+// The frame's stages in the order it draws them: the sky behind everything, the opaque actors
+// nearest first (buildings stand behind the playing field, so the depth test turns most of
+// them away early), what is blended over the scene, the HUD on top.
+enum VideoStage {
+    VIDEO_STAGE_SKY,
+    VIDEO_STAGE_SHIPS,
+    VIDEO_STAGE_ENEMIES,
+    VIDEO_STAGE_SHOTS,
+    VIDEO_STAGE_BUILDINGS,
+    VIDEO_STAGE_SHIELDS,
+    VIDEO_STAGE_EXPLOSIONS,
+    VIDEO_STAGE_PARTICLES,
+    VIDEO_STAGE_HUD,
+    VIDEO_STAGE_COUNT
+};
+// What task_video_drawFrame is made of, for the benchmark that times each stage: the clear and
+// the camera, then one stage.
+void task_video_beginFrame();
+void task_video_drawStage(VideoStage stage);
+const char *task_video_stageName(VideoStage stage);
 // The sky box of the given size centred on the camera's eye point: sky on five faces, ground below.
 void task_video_renderSkybox(float width, float height, float length);
 // One actor: its model at its position, rotation and scale, skipped when culling is on and its

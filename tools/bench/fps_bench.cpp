@@ -1,29 +1,34 @@
-// fps_bench.cpp -- frames per second of the real level at 640 x 480: the game's passes (game
-// tick and frame) while the camera scrolls the whole level, with display lists on and off and
-// frustum culling on and off, beside an empty frame (clear and swap) measured in the same run.
-// A measurement, not a test: it prints the figures and always exits 0 once it could run.
+// fps_bench.cpp -- what a frame of the real level costs at 640 x 480. The level is flown by the
+// steady autopilots, one per ship, from seed 1 on a game clock of 60 frames a second, so every run
+// draws the same frames; each pass is drawn as the game draws it. Each round measures:
+//   - an empty frame (clear and swap), as the machine's yardstick at that moment;
+//   - the flight with every frame drawn and swapped: frames a second, and passes a second with
+//     the game's tick and the pilots included;
+//   - the flight again with glFinish before and after each drawing stage: the time of each stage.
+// The timed stages add up to more than a plain frame (each glFinish waits for the rasteriser);
+// their shares show where the frame goes. A measurement, not a test: it prints the figures.
 //
 // Usage (under a display; tools/headless.sh gives a virtual one):
-//   trelvik_fps [run directory holding data/] [passes per configuration] [rounds]
-#include "game/actor.h"
+//   trelvik_fps [run directory holding data/] [rounds] [seconds of play] [--shot SECOND FILE.bmp]
+// --shot saves the frame drawn at that second of play (the same picture in every build).
+#include "check_play.h"
 #include "game/task_test.h"
 #include "graphics/explosion.h"
-#include "graphics/frustum.h"
-#include "graphics/model.h"
 #include "graphics/particle.h"
-#include "kernel/main.h"
 #include "kernel/settings.h"
 #include "tasks/task_audio.h"
-#include "tasks/task_timer.h"
+#include "tasks/task_input.h"
 #include "tasks/task_video.h"
 
 #include <GL/gl.h>
 #include <SDL.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -36,14 +41,25 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int bench_width = 640;
 constexpr int bench_height = 480;
+constexpr int bench_fps = 60;
+constexpr unsigned bench_seed = 1;
 
 double seconds(Clock::duration d)
 {
     return std::chrono::duration<double>(d).count();
 }
 
-// The window, the effects and the sound device, as the start-up sequence makes them.
-bool startVideo()
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// The window, the effects, the sound device, the input and the game, as the program starts them.
+bool start()
 {
     const std::string config = (std::filesystem::temp_directory_path() / "trelvik-fps-config.ini").string();
     std::ofstream(config) << "useDisplaylists=true\nscreen_width=" << bench_width << "\nscreen_height=" << bench_height
@@ -55,141 +71,167 @@ bool startVideo()
     particle_init();
     explosion_init();
     task_audio_start();
+    task_input_start();
+    task_test_start();
     return true;
 }
 
-double emptyFramesPerSecond(int passes)
+double emptyFramesPerSecond(int frames)
 {
-    const auto start = Clock::now();
-    for (int i = 0; i < passes; ++i) {
+    const auto begin = Clock::now();
+    for (int i = 0; i < frames; ++i) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         SDL_GL_SwapBuffers();
     }
-    return passes / seconds(Clock::now() - start);
+    return frames / seconds(Clock::now() - begin);
 }
 
-struct Figures {
-    double passesPerSecond; // game tick, frame and swap
-    double framesPerSecond; // frame and swap alone
-    int actors;             // listed actors, averaged over the passes
-    int inView;             // of those, inside the view frustum (what culling draws)
+// What the passes of one flight add up; a plain function pointer cannot carry it.
+struct Flight {
+    long frames = 0;
+    Clock::duration drawing{};                         // frames drawn and swapped
+    std::array<Clock::duration, VIDEO_STAGE_COUNT + 1> stages{}; // [0]: clear and camera
+    long shotFrame = -1;                               // the frame to save, counted from 1
+    std::string shotFile;
 };
+Flight flight;
 
-int g_inView = 0;
-
-// Counts an actor whose model's sphere the last frame's frustum holds, as the frame tests it.
-void countInView(actor *a)
+void drawFrame()
 {
-    if (a != nullptr && a->model != nullptr &&
-        frustum_isSphereVisable(a->position->x, a->position->y, a->position->z, a->model->radius))
-        ++g_inView;
+    const auto begin = Clock::now();
+    task_video_drawFrame();
+    ++flight.frames;
+    if (flight.frames == flight.shotFrame) {
+        std::vector<unsigned char> pixels(static_cast<size_t>(bench_width) * bench_height * 3);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, bench_width, bench_height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+        SDL_Surface *image = SDL_CreateRGBSurface(SDL_SWSURFACE, bench_width, bench_height, 24, 0x0000ff, 0x00ff00,
+                                                  0xff0000, 0);
+        if (image != nullptr) {
+            for (int y = 0; y < bench_height; ++y) // GL's rows run bottom up
+                std::memcpy(static_cast<unsigned char *>(image->pixels) + static_cast<size_t>(y) * image->pitch,
+                            pixels.data() + static_cast<size_t>(bench_height - 1 - y) * bench_width * 3,
+                            static_cast<size_t>(bench_width) * 3);
+            if (SDL_SaveBMP(image, flight.shotFile.c_str()) != 0)
+                std::fprintf(stderr, "trelvik_fps: cannot write %s\n", flight.shotFile.c_str());
+            SDL_FreeSurface(image);
+        }
+    }
+    SDL_GL_SwapBuffers();
+    flight.drawing += Clock::now() - begin;
 }
 
-// One new game scrolled from its start to its camera stop in the given number of passes; the
-// ships are invincible so the game cannot end on the way.
-Figures scrollLevel(int passes)
+void drawFrameByStages()
 {
-    task_test_restart();
-    gamestate = GAMESTATE_SCROLLING;
-    g_invincible = true;
-    g_frameInterval = camera_max / g_camera_speed / static_cast<float>(passes);
-    Clock::duration inFrame{};
-    long actors = 0, inView = 0;
-    const auto start = Clock::now();
-    for (int i = 0; i < passes; ++i) {
-        task_test_tick();
-        const auto frameStart = Clock::now();
-        task_video_tick();
-        inFrame += Clock::now() - frameStart;
-        actors += actor_count();
-        g_inView = 0;
-        actor_iterate(countInView);
-        inView += g_inView;
+    auto mark = Clock::now();
+    task_video_beginFrame();
+    glFinish();
+    auto now = Clock::now();
+    flight.stages[0] += now - mark;
+    for (int stage = 0; stage < VIDEO_STAGE_COUNT; ++stage) {
+        mark = now;
+        task_video_drawStage(static_cast<VideoStage>(stage));
+        glFinish();
+        now = Clock::now();
+        flight.stages[static_cast<size_t>(stage) + 1] += now - mark;
     }
-    const double total = seconds(Clock::now() - start);
-    return {passes / total, passes / seconds(inFrame), static_cast<int>(actors / passes),
-            static_cast<int>(inView / passes)};
+    ++flight.frames;
+    SDL_GL_SwapBuffers();
+}
+
+// Flies the level once with the pass hook given; the figures are left in `flight`.
+PlayResult fly(void (*afterPass)(), float stopAfter)
+{
+    const long shotFrame = flight.shotFrame;
+    const std::string shotFile = flight.shotFile;
+    flight = Flight{};
+    flight.shotFrame = shotFrame;
+    flight.shotFile = shotFile;
+    PlayRun run{ship_count, PilotSkill::steady, bench_seed, bench_fps};
+    run.stopAfter = stopAfter;
+    run.afterPass = afterPass;
+    return play_fly(run);
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    const std::string runDir = argc > 1 ? argv[1] : TRELVIK_RUN_DIR_DEFAULT;
-    const int passes = argc > 2 ? std::max(1, std::atoi(argv[2])) : 760;
-    const int rounds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 5;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    long shotFrame = -1;
+    std::string shotFile;
+    for (auto it = args.begin(); it != args.end();) {
+        if (*it == "--shot" && std::distance(it, args.end()) >= 3) {
+            shotFrame = std::lround(std::atof(it[1].c_str()) * bench_fps);
+            shotFile = std::filesystem::absolute(it[2]).string();
+            it = args.erase(it, it + 3);
+        } else {
+            ++it;
+        }
+    }
+    const std::string runDir = !args.empty() ? args[0] : TRELVIK_RUN_DIR_DEFAULT;
+    const int rounds = args.size() > 1 ? std::max(1, std::atoi(args[1].c_str())) : 3;
+    const float stopAfter = args.size() > 2 ? static_cast<float>(std::max(0.0, std::atof(args[2].c_str()))) : 0.0f;
     if (chdir(runDir.c_str()) != 0 || !std::filesystem::exists("data/level1.map")) {
         std::fprintf(stderr, "trelvik_fps: no generated data in %s/data (build trelvik-data first)\n", runDir.c_str());
         return 2;
     }
     setenv("SDL_AUDIODRIVER", "dummy", 0);
-    if (!startVideo()) {
+    if (!start()) {
         std::fprintf(stderr, "trelvik_fps: no window (run under a display, e.g. tools/headless.sh)\n");
         return 2;
     }
-    task_test_start();
-    std::printf("Level %d %s: camera stop %.0f, %d passes per configuration and round at %dx%d\n", g_level,
-                g_level_name.c_str(), camera_max, passes, bench_width, bench_height);
-    std::printf("GL renderer: %s\n\n", reinterpret_cast<const char *>(glGetString(GL_RENDERER)));
+    std::printf("Level %d %s at %dx%d, flown by the steady autopilots (%d ships, seed %u, %d game frames a second)\n",
+                g_level, g_level_name.c_str(), bench_width, bench_height, ship_count, bench_seed, bench_fps);
+    std::printf("GL renderer: %s\n", reinterpret_cast<const char *>(glGetString(GL_RENDERER)));
 
-    // The machine may be shared, and the empty frame's rate (a buffer swap into the X server)
-    // swings by a factor of two from one second to the next: every configuration is measured
-    // once per round right after its own empty-frame run, in an order that turns by one each
-    // round; each ratio is taken within its pair, and the medians are reported.
-    struct Configuration {
-        const char *name;
-        bool lists, culling;
-        std::vector<Figures> runs;
-        std::vector<double> ratios;
-    };
-    std::vector<Configuration> configurations = {{"lists on  culling on", true, true, {}, {}},
-                                                 {"lists on  culling off", true, false, {}, {}},
-                                                 {"lists off culling on", false, true, {}, {}},
-                                                 {"lists off culling off", false, false, {}, {}}};
-    std::vector<double> empties;
+    std::vector<double> empties, frameRates, passRates, ratios;
+    std::array<std::vector<double>, VIDEO_STAGE_COUNT + 1> stageMs;
+    long frames = 0;
+    float played = 0;
+    bool won = false;
     for (int round = 0; round < rounds; ++round) {
-        for (size_t k = 0; k < configurations.size(); ++k) {
-            Configuration &c = configurations[(k + static_cast<size_t>(round)) % configurations.size()];
-            const double empty = emptyFramesPerSecond(passes);
-            empties.push_back(empty);
-            g_useDisplaylists = c.lists;
-            if (task_video_isFrustumCulling() != c.culling)
-                task_video_toggleFrustumCulling();
-            c.runs.push_back(scrollLevel(passes));
-            c.ratios.push_back(c.runs.back().framesPerSecond / empty);
-        }
-    }
-    const auto median = [](std::vector<double> values) {
-        std::sort(values.begin(), values.end());
-        const size_t n = values.size();
-        return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-    };
-    const double empty = median(empties);
+        empties.push_back(emptyFramesPerSecond(1000));
+        flight.shotFrame = round == 0 ? shotFrame : -1;
+        flight.shotFile = shotFile;
+        const auto begin = Clock::now();
+        const PlayResult result = fly(drawFrame, stopAfter);
+        const double total = seconds(Clock::now() - begin);
+        frames = flight.frames;
+        played = result.seconds;
+        won = result.won;
+        frameRates.push_back(static_cast<double>(flight.frames) / seconds(flight.drawing));
+        passRates.push_back(static_cast<double>(flight.frames) / total);
+        ratios.push_back(frameRates.back() / empties.back());
 
-    std::printf("medians of %d rounds\n", rounds);
-    std::printf("%-25s %9s %9s %7s %7s %8s   %s\n", "configuration", "passes/s", "frames/s", "ratio", "actors",
-                "in view", "frames/s of each round");
-    std::printf("%-25s %9s %9.1f %7s %7s %8s   (%zu runs, from %.1f to %.1f)\n", "empty frame (clear, swap)", "-",
-                empty, "1.000", "-", "-", empties.size(), *std::min_element(empties.begin(), empties.end()),
-                *std::max_element(empties.begin(), empties.end()));
-    for (const Configuration &c : configurations) {
-        std::vector<double> passesPerSecond, framesPerSecond;
-        for (const Figures &f : c.runs) {
-            passesPerSecond.push_back(f.passesPerSecond);
-            framesPerSecond.push_back(f.framesPerSecond);
-        }
-        const double frames = median(framesPerSecond);
-        std::printf("%-25s %9.1f %9.1f %7.4f %7d %8d  ", c.name, median(passesPerSecond), frames, median(c.ratios),
-                    c.runs.front().actors, c.runs.front().inView);
-        for (const double f : framesPerSecond)
-            std::printf(" %.1f", f);
-        std::printf("\n");
+        fly(drawFrameByStages, stopAfter);
+        for (size_t k = 0; k < stageMs.size(); ++k)
+            stageMs[k].push_back(seconds(flight.stages[k]) * 1000 / static_cast<double>(flight.frames));
     }
-    std::printf("\npasses/s: game tick, frame and swap; frames/s: frame and swap alone;\n"
-                "ratio: the level's frames per second over those of the empty frame measured just before it\n"
-                "(the median of the rounds' ratios);\n"
-                "actors, in view: listed actors and those inside the view, averaged over the passes\n");
+    std::printf("%ld frames a flight (%.1f s of play, %s), medians of %d rounds\n\n", frames, played,
+                won ? "won" : "not won", rounds);
+    std::printf("%-28s %9s %9s   %s\n", "", "frames/s", "ms/frame", "frames/s of each round");
+    const auto row = [](const char *name, const std::vector<double> &rates) {
+        std::printf("%-28s %9.1f %9.3f  ", name, median(rates), 1000 / median(rates));
+        for (const double r : rates)
+            std::printf(" %.1f", r);
+        std::printf("\n");
+    };
+    row("empty frame (clear, swap)", empties);
+    row("level: frame and swap", frameRates);
+    row("level: pass (tick, pilots)", passRates);
+    std::printf("%-28s %9.4f\n\n", "ratio to the empty frame", median(ratios));
+
+    std::printf("%-28s %9s %7s   (glFinish before and after each)\n", "stage", "ms/frame", "share");
+    double sum = 0;
+    for (const auto &ms : stageMs)
+        sum += median(ms);
+    for (size_t k = 0; k < stageMs.size(); ++k) {
+        const char *name = k == 0 ? "clear and camera" : task_video_stageName(static_cast<VideoStage>(k - 1));
+        std::printf("%-28s %9.3f %6.1f%%\n", name, median(stageMs[k]), 100 * median(stageMs[k]) / sum);
+    }
+    std::printf("%-28s %9.3f\n", "all stages", sum);
+    play_close();
     task_video_stop();
-    SDL_Quit();
     return 0;
 }

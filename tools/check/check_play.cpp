@@ -187,6 +187,8 @@ PlayResult play_fly(const PlayRun &run)
     for (uint64_t frame = 1;; ++frame) {
         const int lifesBefore = g_lifes;
         pass(frame, run.fps);
+        if (run.afterPass != nullptr)
+            run.afterPass();
         const float now = static_cast<float>(clockMs) * 0.001f;
         if (scrollStart < 0 && gamestate != GAMESTATE_READY)
             scrollStart = now - g_frameInterval;
@@ -194,7 +196,8 @@ PlayResult play_fly(const PlayRun &run)
             result.lossAt.push_back(now - scrollStart);
         if (result.bossAt < 0 && (gamestate == GAMESTATE_BOSS || gamestate == GAMESTATE_WON))
             result.bossAt = now;
-        if (gamestate == GAMESTATE_WON || gamestate == GAMESTATE_GAMEOVER || now >= play_maxSeconds) {
+        if (gamestate == GAMESTATE_WON || gamestate == GAMESTATE_GAMEOVER || now >= play_maxSeconds ||
+            (run.stopAfter > 0 && now >= run.stopAfter)) {
             result.won = gamestate == GAMESTATE_WON;
             result.seconds = now;
             break;

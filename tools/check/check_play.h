@@ -13,6 +13,8 @@ struct PlayRun {
     PilotSkill skill;
     unsigned seed;
     int fps;
+    float stopAfter = 0;            // seconds of play after which the run ends undecided; 0: none
+    void (*afterPass)() = nullptr;  // called after each pass (the benchmark draws the frame there)
 };
 
 struct PlayResult {

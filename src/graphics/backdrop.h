@@ -1,0 +1,31 @@
+// backdrop.h -- a picture of the sky kept in a texture. The sky box is centred on the eye, so it
+// looks the same from wherever the camera has flown: only the view's direction, its up vector
+// and the window's size change it. Taken once from the back buffer, the picture is copied to the
+// screen each frame with no depth test, fog, light or perspective: far less work than the box.
+#pragma once
+
+#include <array>
+
+// What the picture shows: the view's direction (centre minus eye) and up vector, and the window.
+struct BackdropView {
+    std::array<float, 6> directionAndUp;
+    int width, height;
+    bool operator==(const BackdropView &) const = default;
+};
+
+struct Backdrop {
+    unsigned texture;              // GL texture name; 0: none made yet
+    int textureWidth, textureHeight; // the window's size rounded up to powers of two
+    BackdropView view;
+    bool taken;                    // the texture holds the picture of view
+};
+
+// Whether the backdrop holds the picture of the view.
+bool backdrop_shows(const Backdrop &backdrop, const BackdropView &view);
+// Copies the lower-left view.width x view.height pixels of the back buffer into the backdrop.
+void backdrop_take(Backdrop &backdrop, const BackdropView &view);
+// Covers the viewport with the picture, pixel for pixel. Leaves the depth buffer, the matrices
+// and the fixed GL state as it found them.
+void backdrop_draw(const Backdrop &backdrop);
+// Forgets the picture (after a video mode change, whose context may be new) and frees its texture.
+void backdrop_forget(Backdrop &backdrop);
