@@ -212,14 +212,20 @@ void drawSkybox()
     glEnable(GL_DEPTH_TEST);
 }
 
+// The view the sky box shows from the camera: its picture fits any frame with the same one.
+BackdropView skyView()
+{
+    const vector3d &eye = *g_camera->position, &centre = *g_camera->view, &up = *g_camera->up;
+    return {{centre.x - eye.x, centre.y - eye.y, centre.z - eye.z, up.x, up.y, up.z}, task_video_width,
+            task_video_height};
+}
+
 // The sky comes from its picture when the backdrop holds the current view's. Otherwise the box
 // is drawn, and its picture taken when the view is the one of the frame before: a camera that
 // keeps turning never pays for a picture it cannot use.
 void drawSky()
 {
-    const vector3d &eye = *g_camera->position, &centre = *g_camera->view, &up = *g_camera->up;
-    const BackdropView view{{centre.x - eye.x, centre.y - eye.y, centre.z - eye.z, up.x, up.y, up.z},
-                            task_video_width, task_video_height};
+    const BackdropView view = skyView();
     if (!wireframe && backdrop_shows(backdrop, view)) {
         backdrop_draw(backdrop);
         return;
@@ -369,7 +375,9 @@ void task_video_drawFrame()
 
 void task_video_beginFrame()
 {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // The sky's picture covers every pixel: then only the depth buffer needs clearing.
+    const bool skyCovers = g_camera != nullptr && !wireframe && backdrop_shows(backdrop, skyView());
+    glClear(skyCovers ? GL_DEPTH_BUFFER_BIT : GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glPolygonMode(GL_FRONT_AND_BACK, wireframe ? GL_LINE : GL_FILL);
     glEnable(GL_TEXTURE_2D);
     glColor3f(1, 1, 1);

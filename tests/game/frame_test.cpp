@@ -242,6 +242,94 @@ TEST_F(Frame, TheSkyBoxLooksTheSameWhereverTheCameraStands)
     EXPECT_GT(changed, static_cast<int>(before.size() / 20));
 }
 
+TEST_F(Frame, TheSkyFromItsPictureIsTheSkyTheBoxDraws)
+{
+    g_camera = camera_new(0, 0, 100, 0, 0, 0, 0, 1, 0);
+    const auto sameFrames = [](const std::vector<Rgb> &a, const std::vector<Rgb> &b) {
+        int worst = 0;
+        for (size_t i = 0; i < a.size(); ++i)
+            worst = std::max({worst, std::abs(a[i].r - b[i].r), std::abs(a[i].g - b[i].g), std::abs(a[i].b - b[i].b)});
+        return worst;
+    };
+    task_video_drawFrame(); // the box: the view is new
+    const std::vector<Rgb> box = readFrame();
+    task_video_drawFrame(); // the box again, and its picture taken
+    camera_strafe(g_camera, 1, 250);
+    task_video_drawFrame(); // the picture, wherever the camera has flown
+    EXPECT_LE(sameFrames(box, readFrame()), 1) << "pixel for pixel";
+
+    // A window of another size gets a picture of its own size, not the old one stretched.
+    task_video_resize(320, 240);
+    const auto drawAt = [](int w, int h) {
+        task_video_drawFrame();
+        std::vector<Rgb> pixels;
+        for (int y = 0; y < h; y += 2)
+            for (int x = 0; x < w; x += 2)
+                pixels.push_back(test_readPixel(x, y));
+        return pixels;
+    };
+    const std::vector<Rgb> smallBox = drawAt(320, 240);
+    drawAt(320, 240);
+    EXPECT_LE(sameFrames(smallBox, drawAt(320, 240)), 1) << "at 320 x 240";
+    task_video_resize(width, height);
+
+    // Turning the camera shows the box's new view, not the old picture.
+    task_video_drawFrame();
+    task_video_drawFrame();
+    camera_setPosition(g_camera, 0, 0, 100, 100, 0, 100, 0, 1, 0);
+    task_video_drawFrame();
+    EXPECT_GT(sameFrames(box, readFrame()), 12);
+}
+
+// Two quads side by side, each a group of its own with its own material and image.
+std::string twoImageModel(const std::string &left, const std::string &right)
+{
+    model m;
+    m.vertices = {ms3d_vertex(-10, 5, 0), ms3d_vertex(-10, -5, 0), ms3d_vertex(0, -5, 0), ms3d_vertex(0, 5, 0),
+                  ms3d_vertex(0, 5, 0),   ms3d_vertex(0, -5, 0),   ms3d_vertex(10, -5, 0), ms3d_vertex(10, 5, 0)};
+    const float lower[6] = {0, 0, 0, 1, 1, 1}, upper[6] = {0, 0, 1, 1, 1, 0};
+    m.triangles = {ms3d_triangle(0, 1, 2, lower), ms3d_triangle(0, 2, 3, upper), ms3d_triangle(4, 5, 6, lower),
+                   ms3d_triangle(4, 6, 7, upper)};
+    model_group l{}, r{};
+    l.name = "left", l.triangleIndices = {0, 1}, l.materialIndex = 0;
+    r.name = "right", r.triangleIndices = {2, 3}, r.materialIndex = 1;
+    m.groups = {l, r};
+    m.materials = {ms3d_material(1, 1, 1, left), ms3d_material(1, 1, 1, right)};
+    return ms3d_write(m);
+}
+
+TEST_F(Frame, EveryGroupShowsItsOwnImageWhateverOrderTheFrameDrawsThemIn)
+{
+    g_camera = camera_new(0, 0, 100, 0, 0, 0, 0, 1, 0);
+    const auto plain = [](uint8_t r, uint8_t g, uint8_t b) {
+        return bmpImage(8, 8, [=](int, int) { return std::array<uint8_t, 3>{r, g, b}; });
+    };
+    test_writeFile(dir + "/data/red.bmp", plain(255, 0, 0));
+    test_writeFile(dir + "/data/blue.bmp", plain(0, 0, 255));
+    test_writeFile(dir + "/data/redblue.ms3d", twoImageModel("data/red.bmp", "data/blue.bmp"));
+    test_writeFile(dir + "/data/bluered.ms3d", twoImageModel("data/blue.bmp", "data/red.bmp"));
+    // Interleaved in the list, so drawing by image reorders the groups of both models.
+    const std::vector<std::pair<const char *, float>> placed = {
+        {"data/redblue.ms3d", -60}, {"data/bluered.ms3d", -20}, {"data/redblue.ms3d", 20}, {"data/bluered.ms3d", 60}};
+    for (const auto &[file, x] : placed) {
+        actor *a = actor_new(ACTOR_BUILDING1, x, 0, -100);
+        actor_setModel(a, file);
+        ASSERT_NE(a->model, nullptr);
+    }
+    task_video_drawFrame();
+    saveScreenshot("frame-groups-by-image");
+    for (const auto &[file, x] : placed) {
+        const bool redLeft = std::string(file) == "data/redblue.ms3d";
+        for (const float side : {-5.0f, 5.0f}) {
+            const auto at = project(x + side, 0, -100);
+            const Rgb p = test_readPixel(at.first, at.second);
+            const bool red = (side < 0) == redLeft;
+            SCOPED_TRACE(std::string(file) + " at " + std::to_string(x + side));
+            EXPECT_GT(red ? p.r : p.b, 3 * (red ? p.b : p.r) + 20) << p.r << " " << p.g << " " << p.b;
+        }
+    }
+}
+
 TEST_F(Frame, CullingSkipsActorsWhoseSphereLiesOutsideTheView)
 {
     g_camera = camera_new(0, 0, 100, 0, 0, 0, 0, 1, 0);

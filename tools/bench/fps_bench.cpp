@@ -2,8 +2,9 @@
 // steady autopilots, one per ship, from seed 1 on a game clock of 60 frames a second, so every run
 // draws the same frames; each pass is drawn as the game draws it. Each round measures:
 //   - an empty frame (clear and swap), as the machine's yardstick at that moment;
-//   - the flight with every frame drawn and swapped: frames a second, and passes a second with
-//     the game's tick and the pilots included;
+//   - the flight with every frame drawn and swapped: frames a second, passes a second with the
+//     game's tick and the pilots included, and the processor time a pass takes on all threads
+//     (the steadiest figure on a shared machine);
 //   - the flight again with glFinish before and after each drawing stage: the time of each stage.
 // The timed stages add up to more than a plain frame (each glFinish waits for the rasteriser);
 // their shares show where the frame goes. A measurement, not a test: it prints the figures.
@@ -32,6 +33,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
 
@@ -47,6 +49,16 @@ constexpr unsigned bench_seed = 1;
 double seconds(Clock::duration d)
 {
     return std::chrono::duration<double>(d).count();
+}
+
+// Processor time of the whole process (the renderer's threads included), in seconds: far steadier
+// than the wall clock on a shared machine, as it leaves out the time other programs take.
+double processorSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 double median(std::vector<double> values)
@@ -185,7 +197,7 @@ int main(int argc, char **argv)
                 g_level, g_level_name.c_str(), bench_width, bench_height, ship_count, bench_seed, bench_fps);
     std::printf("GL renderer: %s\n", reinterpret_cast<const char *>(glGetString(GL_RENDERER)));
 
-    std::vector<double> empties, frameRates, passRates, ratios;
+    std::vector<double> empties, frameRates, passRates, ratios, processorMs;
     std::array<std::vector<double>, VIDEO_STAGE_COUNT + 1> stageMs;
     long frames = 0;
     float played = 0;
@@ -195,8 +207,10 @@ int main(int argc, char **argv)
         flight.shotFrame = round == 0 ? shotFrame : -1;
         flight.shotFile = shotFile;
         const auto begin = Clock::now();
+        const double processorBegin = processorSeconds();
         const PlayResult result = fly(drawFrame, stopAfter);
         const double total = seconds(Clock::now() - begin);
+        processorMs.push_back((processorSeconds() - processorBegin) * 1000 / static_cast<double>(flight.frames));
         frames = flight.frames;
         played = result.seconds;
         won = result.won;
@@ -220,7 +234,11 @@ int main(int argc, char **argv)
     row("empty frame (clear, swap)", empties);
     row("level: frame and swap", frameRates);
     row("level: pass (tick, pilots)", passRates);
-    std::printf("%-28s %9.4f\n\n", "ratio to the empty frame", median(ratios));
+    std::printf("%-28s %9.4f\n", "ratio to the empty frame", median(ratios));
+    std::printf("%-28s %9s %9.3f  ", "level: processor time", "", median(processorMs));
+    for (const double ms : processorMs)
+        std::printf(" %.3f", ms);
+    std::printf("\n  (ms of processor time a pass, all threads, game tick and pilots included)\n\n");
 
     std::printf("%-28s %9s %7s   (glFinish before and after each)\n", "stage", "ms/frame", "share");
     double sum = 0;

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Every benchmark of the game, printed as tables (a measurement, not a test; always run by hand):
 #   tools/bench/run.sh [build directory]    (default: build; under its own virtual display)
-# 1. frames per second of the real level at 640 x 480, display lists and culling on and off,
-#    beside an empty frame (trelvik_fps); target: ratio >= 0.25 with both on;
+# 1. the level flown by the autopilots at 640 x 480: frames a second beside an empty frame, the
+#    processor time a pass takes and the time of each drawing stage (trelvik_fps); the peer
+#    comparison is tools/bench/peer.sh, run on its own;
 # 2. one game tick at 50, 200, 1000 and 5000 actors and its growth (game_tick_bench); target:
 #    1000 actors under 1 ms;
 # 3. for each program: time from process start to the first frame on screen with all data
