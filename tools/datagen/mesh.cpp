@@ -168,8 +168,8 @@ Vec3 mat3_apply(const Mat3 &m, Vec3 v)
             m.m[2][0] * v.x + m.m[2][1] * v.y + m.m[2][2] * v.z};
 }
 
-Ms3dMaterial mesh_material(const std::string &name, Vec3 colour, float ambient, float diffuse, Vec3 emissive,
-                           const std::string &texture)
+int mesh_addMaterial(Mesh &mesh, const std::string &name, Vec3 colour, float ambient, float diffuse, Vec3 emissive,
+                     const std::string &texture)
 {
     Ms3dMaterial m;
     m.name = name;
@@ -180,12 +180,7 @@ Ms3dMaterial mesh_material(const std::string &name, Vec3 colour, float ambient, 
     m.shininess = 0;
     m.transparency = 1;
     m.texture = texture;
-    return m;
-}
-
-int mesh_addMaterial(Mesh &mesh, const Ms3dMaterial &material)
-{
-    mesh.materials.push_back(material);
+    mesh.materials.push_back(m);
     return static_cast<int>(mesh.materials.size()) - 1;
 }
 

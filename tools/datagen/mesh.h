@@ -66,11 +66,10 @@ struct Mesh {
     int currentGroup = -1;
 };
 
-// A material whose ambient and diffuse are the colour times the two factors; emissive is
-// added as it stands. Texture is a path such as "data/hull.png".
-Ms3dMaterial mesh_material(const std::string &name, Vec3 colour, float ambient, float diffuse, Vec3 emissive,
-                           const std::string &texture);
-int mesh_addMaterial(Mesh &mesh, const Ms3dMaterial &material);
+// Adds a material whose ambient and diffuse are the colour times the two factors; emissive is
+// added as it stands. Texture is a path such as "data/hull.png". Returns its index for groups.
+int mesh_addMaterial(Mesh &mesh, const std::string &name, Vec3 colour, float ambient, float diffuse, Vec3 emissive,
+                     const std::string &texture);
 // Later shapes go into a new group drawn with the given material.
 void mesh_beginGroup(Mesh &mesh, const std::string &name, int material);
 

@@ -16,8 +16,9 @@ struct ModelReport {
     size_t triangles;
 };
 
-// Checks the winding, writes dir/file and adds its report; false on any failure.
-bool models_save(const Mesh &mesh, const std::string &dir, const std::string &file, float scale,
+// Centres the model on its origin, checks the winding, writes dir/file and adds its report;
+// false on any failure.
+bool models_save(Mesh mesh, const std::string &dir, const std::string &file, float scale,
                  std::vector<ModelReport> &reports);
 
 // Helpers shared by the model builders.

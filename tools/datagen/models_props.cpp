@@ -42,9 +42,9 @@ std::vector<Vec2> rect(float hx, float hz) { return {{-hx, -hz}, {hx, -hz}, {hx,
 Mesh tower()
 {
     Mesh m;
-    const int facade = mesh_addMaterial(m, mesh_material("facade", rgb(1.0f, 0.9f, 0.72f), 0.6f, 0.4f, none, "data/tower.png"));
-    const int roof = mesh_addMaterial(m, mesh_material("roof", rgb(0.5f, 0.55f, 0.8f), 0.5f, 0.4f, none, "data/hull.png"));
-    const int beacon = mesh_addMaterial(m, mesh_material("beacon", rgb(1.0f, 0.2f, 0.15f), 0.3f, 0.3f, rgb(1.0f, 0.15f, 0.1f), "data/glow.png"));
+    const int facade = mesh_addMaterial(m, "facade", rgb(1.0f, 0.9f, 0.72f), 0.6f, 0.4f, none, "data/tower.png");
+    const int roof = mesh_addMaterial(m, "roof", rgb(0.5f, 0.55f, 0.8f), 0.5f, 0.4f, none, "data/hull.png");
+    const int beacon = mesh_addMaterial(m, "beacon", rgb(1.0f, 0.2f, 0.15f), 0.3f, 0.3f, rgb(1.0f, 0.15f, 0.1f), "data/glow.png");
     mesh_beginGroup(m, "facade", facade);
     addBlock(m, chamferedSquare(11, 3), -75, 45, 1.0f / 22.0f, 51);
     addBlock(m, chamferedSquare(7.5f, 2), 45, 75, 1.0f / 22.0f, 51);
@@ -55,16 +55,15 @@ Mesh tower()
     mesh_addBox(m, {-0.5f, 81, -0.5f}, {0.5f, 97, 0.5f}, 0, 0.1f);
     mesh_beginGroup(m, "beacon", beacon);
     mesh_addEllipsoid(m, {0, 97.6f, 0}, {0.9f, 0.9f, 0.9f}, 8, 6);
-    mesh_centre(m);
     return m;
 }
 
 Mesh officeBlock()
 {
     Mesh m;
-    const int facade = mesh_addMaterial(m, mesh_material("facade", rgb(0.92f, 0.92f, 0.85f), 0.6f, 0.4f, none, "data/windows.png"));
-    const int roof = mesh_addMaterial(m, mesh_material("roof", rgb(0.48f, 0.52f, 0.78f), 0.5f, 0.4f, none, "data/hull.png"));
-    const int lamp = mesh_addMaterial(m, mesh_material("lamp", rgb(0.4f, 1.0f, 0.6f), 0.3f, 0.3f, rgb(0.3f, 0.9f, 0.5f), "data/glow.png"));
+    const int facade = mesh_addMaterial(m, "facade", rgb(0.92f, 0.92f, 0.85f), 0.6f, 0.4f, none, "data/windows.png");
+    const int roof = mesh_addMaterial(m, "roof", rgb(0.48f, 0.52f, 0.78f), 0.5f, 0.4f, none, "data/hull.png");
+    const int lamp = mesh_addMaterial(m, "lamp", rgb(0.4f, 1.0f, 0.6f), 0.3f, 0.3f, rgb(0.3f, 0.9f, 0.5f), "data/glow.png");
     mesh_beginGroup(m, "facade", facade);
     addBlock(m, rect(22, 15), -50, 50, 1.0f / 22.0f, 51);
     mesh_beginGroup(m, "roof", roof);
@@ -77,7 +76,6 @@ Mesh officeBlock()
     mesh_addBox(m, {15.5f, 52, 8}, {16.3f, 70, 8.8f}, 0, 0.1f);
     mesh_beginGroup(m, "lamp", lamp);
     mesh_addEllipsoid(m, {15.9f, 70.5f, 8.4f}, {0.8f, 0.8f, 0.8f}, 8, 6);
-    mesh_centre(m);
     return m;
 }
 
@@ -87,15 +85,14 @@ Mesh officeBlock()
 Mesh shot()
 {
     Mesh m;
-    const int glow = mesh_addMaterial(m, mesh_material("glow", rgb(0.4f, 0.9f, 1.0f), 0.3f, 0.3f, rgb(0.35f, 0.85f, 1.0f), "data/glow.png"));
-    const int core = mesh_addMaterial(m, mesh_material("core", rgb(1, 1, 1), 0.4f, 0.4f, rgb(0.9f, 1.0f, 1.0f), "data/glow.png"));
+    const int glow = mesh_addMaterial(m, "glow", rgb(0.4f, 0.9f, 1.0f), 0.3f, 0.3f, rgb(0.35f, 0.85f, 1.0f), "data/glow.png");
+    const int core = mesh_addMaterial(m, "core", rgb(1, 1, 1), 0.4f, 0.4f, rgb(0.9f, 1.0f, 1.0f), "data/glow.png");
     mesh_beginGroup(m, "glow", glow);
     mesh_addPrism(m, {{-1.25f, 0}, {0.2f, -0.28f}, {1.2f, 0}, {0.2f, 0.28f}}, 0.08f, 0, 0.4f, 0.4f);
     mesh_beginGroup(m, "core", core);
     models_addHull(m, {{-0.95f, 0, 0, 0}, {-0.5f, 0.12f, 0.12f, 0}, {0.6f, 0.16f, 0.16f, 0}, {1.05f, 0.08f, 0.08f, 0},
                        {1.2f, 0, 0, 0}},
                    models_polygon(8, false), false, 1, 1);
-    mesh_centre(m);
     return m;
 }
 
@@ -103,8 +100,8 @@ Mesh shot()
 Mesh orb(Vec3 orbColour, Vec3 starColour, float radius, float spikes, int points)
 {
     Mesh m;
-    const int body = mesh_addMaterial(m, mesh_material("orb", orbColour, 0.3f, 0.3f, orbColour, "data/glow.png"));
-    const int rays = mesh_addMaterial(m, mesh_material("rays", starColour, 0.3f, 0.3f, starColour * 0.9f, "data/glow.png"));
+    const int body = mesh_addMaterial(m, "orb", orbColour, 0.3f, 0.3f, orbColour, "data/glow.png");
+    const int rays = mesh_addMaterial(m, "rays", starColour, 0.3f, 0.3f, starColour * 0.9f, "data/glow.png");
     mesh_beginGroup(m, "rays", rays);
     std::vector<Vec2> star;
     for (int k = 0; k < 2 * points; ++k) {
@@ -115,7 +112,6 @@ Mesh orb(Vec3 orbColour, Vec3 starColour, float radius, float spikes, int points
     mesh_addPrism(m, star, radius * 0.35f, 0, 0.5f, 0.5f);
     mesh_beginGroup(m, "orb", body);
     mesh_addEllipsoid(m, {0, 0, 0}, {radius, radius, radius}, 12, 8);
-    mesh_centre(m);
     return m;
 }
 
@@ -124,9 +120,9 @@ Mesh orb(Vec3 orbColour, Vec3 starColour, float radius, float spikes, int points
 Mesh rocket()
 {
     Mesh m;
-    const int body = mesh_addMaterial(m, mesh_material("body", rgb(0.95f, 0.95f, 0.95f), 0.5f, 0.55f, none, "data/rocket.png"));
-    const int nose = mesh_addMaterial(m, mesh_material("nose", rgb(1.0f, 0.25f, 0.2f), 0.5f, 0.6f, rgb(0.15f, 0, 0), "data/rocket.png"));
-    const int flame = mesh_addMaterial(m, mesh_material("flame", rgb(1.0f, 0.7f, 0.3f), 0.3f, 0.2f, rgb(1.0f, 0.65f, 0.25f), "data/glow.png"));
+    const int body = mesh_addMaterial(m, "body", rgb(0.95f, 0.95f, 0.95f), 0.5f, 0.55f, none, "data/rocket.png");
+    const int nose = mesh_addMaterial(m, "nose", rgb(1.0f, 0.25f, 0.2f), 0.5f, 0.6f, rgb(0.15f, 0, 0), "data/rocket.png");
+    const int flame = mesh_addMaterial(m, "flame", rgb(1.0f, 0.7f, 0.3f), 0.3f, 0.2f, rgb(1.0f, 0.65f, 0.25f), "data/glow.png");
     mesh_beginGroup(m, "body", body);
     models_addHull(m, {{-3.0f, 0.28f, 0.28f, 0}, {-2.6f, 0.33f, 0.33f, 0}, {2.2f, 0.33f, 0.33f, 0}}, models_polygon(10, false),
                    false, 1, 1);
@@ -137,7 +133,6 @@ Mesh rocket()
     mesh_beginGroup(m, "flame", flame);
     mesh_addEllipsoid(m, {-3.2f, 0, 0}, {0.5f, 0.24f, 0.24f}, 8, 6);
     mesh_orient(m, false, 25);
-    mesh_centre(m);
     return m;
 }
 
@@ -146,13 +141,12 @@ Mesh rocket()
 Mesh powerUp(const char *texture, Vec3 colour, Vec3 glow)
 {
     Mesh m;
-    const int tile = mesh_addMaterial(m, mesh_material("tile", colour, 0.55f, 0.5f, glow, texture));
+    const int tile = mesh_addMaterial(m, "tile", colour, 0.55f, 0.5f, glow, texture);
     mesh_beginGroup(m, "tile", tile);
     const size_t mark = mesh_mark(m);
     mesh_addPrism(m, rect(2.5f, 2.5f), 2.2f, 0.55f, 0.2f, 0.2f);
     mesh_projectUvSince(m, mark, {-2.5f, 2.5f, 0}, {0.2f, 0, 0}, {0, -0.2f, 0});
     mesh_transformSince(m, 0, mat3_multiply(mat3_rotateX(15), mat3_rotateY(-20)), {0, 0, 0});
-    mesh_centre(m);
     return m;
 }
 
@@ -161,8 +155,8 @@ Mesh powerUp(const char *texture, Vec3 colour, Vec3 glow)
 Mesh logo(const std::vector<uint8_t> &ttf)
 {
     Mesh m;
-    const int gold = mesh_addMaterial(m, mesh_material("letters", rgb(1.0f, 0.8f, 0.35f), 0.5f, 0.6f, none, "data/logo.png"));
-    const int bar = mesh_addMaterial(m, mesh_material("bar", rgb(0.3f, 0.9f, 1.0f), 0.3f, 0.3f, rgb(0.3f, 0.85f, 1.0f), "data/glow.png"));
+    const int gold = mesh_addMaterial(m, "letters", rgb(1.0f, 0.8f, 0.35f), 0.5f, 0.6f, none, "data/logo.png");
+    const int bar = mesh_addMaterial(m, "bar", rgb(0.3f, 0.9f, 1.0f), 0.3f, 0.3f, rgb(0.3f, 0.85f, 1.0f), "data/glow.png");
     const char *word = "TRELVIK";
     const int cellW = 10, cellH = 14, gap = 1;
     const int letters = 7, width = letters * (cellW + gap) - gap;
@@ -197,7 +191,6 @@ Mesh logo(const std::vector<uint8_t> &ttf)
         }
     mesh_beginGroup(m, "bar", bar);
     mesh_addBox(m, {0, -cellH - 2.2f, -1.0f}, {static_cast<float>(width), -cellH - 1.2f, 1.0f}, 0.2f, 0.1f);
-    mesh_centre(m);
     return m;
 }
 

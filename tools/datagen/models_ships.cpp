@@ -37,14 +37,14 @@ void addBadge(Mesh &mesh, Vec3 c, Vec3 normal, float r)
 Mesh player()
 {
     Mesh m;
-    const int hull = mesh_addMaterial(m, mesh_material("hull", rgb(0.78f, 0.86f, 1.0f), 0.5f, 0.55f, none, "data/hull.png"));
-    const int accent = mesh_addMaterial(m, mesh_material("accent", rgb(1.0f, 0.28f, 0.22f), 0.5f, 0.6f, rgb(0.1f, 0, 0), "data/hull.png"));
-    const int canopy = mesh_addMaterial(m, mesh_material("canopy", rgb(0.25f, 0.55f, 1.0f), 0.45f, 0.6f, rgb(0.05f, 0.14f, 0.3f), "data/glow.png"));
-    const int engine = mesh_addMaterial(m, mesh_material("engine", rgb(0.4f, 0.9f, 1.0f), 0.3f, 0.2f, rgb(0.45f, 0.85f, 1.0f), "data/glow.png"));
+    const int hull = mesh_addMaterial(m, "hull", rgb(0.78f, 0.86f, 1.0f), 0.5f, 0.55f, none, "data/hull.png");
+    const int accent = mesh_addMaterial(m, "accent", rgb(1.0f, 0.28f, 0.22f), 0.5f, 0.6f, rgb(0.1f, 0, 0), "data/hull.png");
+    const int canopy = mesh_addMaterial(m, "canopy", rgb(0.25f, 0.55f, 1.0f), 0.45f, 0.6f, rgb(0.05f, 0.14f, 0.3f), "data/glow.png");
+    const int engine = mesh_addMaterial(m, "engine", rgb(0.4f, 0.9f, 1.0f), 0.3f, 0.2f, rgb(0.45f, 0.85f, 1.0f), "data/glow.png");
     // The sky box is drawn after this ship every frame and takes the last material and
     // normal it leaves behind: the badge is a neutral light grey that faces the viewer,
     // so the sky and the ground show their own colours.
-    const int badge = mesh_addMaterial(m, mesh_material("badge", rgb(1, 1, 1), 0.55f, 0.5f, none, "data/glow.png"));
+    const int badge = mesh_addMaterial(m, "badge", rgb(1, 1, 1), 0.55f, 0.5f, none, "data/glow.png");
 
     mesh_beginGroup(m, "fuselage", hull);
     models_addHull(m, {{-7.0f, 0.75f, 0.85f, 0.1f}, {-6.2f, 1.0f, 1.1f, 0.1f}, {-3.0f, 1.15f, 1.25f, 0.1f},
@@ -69,7 +69,6 @@ Mesh player()
     mesh_orient(m, false, shipTilt);
     mesh_beginGroup(m, "badge", badge);
     addBadge(m, {-2.6f, 0.02f, 1.3f}, {0, 0, 1}, 0.38f);
-    mesh_centre(m);
     return m;
 }
 
@@ -78,10 +77,10 @@ Mesh player()
 Mesh heavyFighter()
 {
     Mesh m;
-    const int body = mesh_addMaterial(m, mesh_material("body", rgb(1.0f, 0.6f, 0.2f), 0.5f, 0.55f, none, "data/hull.png"));
-    const int dark = mesh_addMaterial(m, mesh_material("dark", rgb(0.45f, 0.45f, 0.52f), 0.5f, 0.55f, none, "data/hull.png"));
-    const int canopy = mesh_addMaterial(m, mesh_material("canopy", rgb(0.35f, 1.0f, 0.45f), 0.45f, 0.6f, rgb(0.05f, 0.22f, 0.08f), "data/glow.png"));
-    const int engine = mesh_addMaterial(m, mesh_material("engine", rgb(1.0f, 0.6f, 0.2f), 0.3f, 0.2f, rgb(1.0f, 0.6f, 0.2f), "data/glow.png"));
+    const int body = mesh_addMaterial(m, "body", rgb(1.0f, 0.6f, 0.2f), 0.5f, 0.55f, none, "data/hull.png");
+    const int dark = mesh_addMaterial(m, "dark", rgb(0.45f, 0.45f, 0.52f), 0.5f, 0.55f, none, "data/hull.png");
+    const int canopy = mesh_addMaterial(m, "canopy", rgb(0.35f, 1.0f, 0.45f), 0.45f, 0.6f, rgb(0.05f, 0.22f, 0.08f), "data/glow.png");
+    const int engine = mesh_addMaterial(m, "engine", rgb(1.0f, 0.6f, 0.2f), 0.3f, 0.2f, rgb(1.0f, 0.6f, 0.2f), "data/glow.png");
 
     mesh_beginGroup(m, "body", body);
     models_addHull(m, {{-6.6f, 1.2f, 1.5f, 0.2f}, {-5.5f, 1.55f, 1.85f, 0.2f}, {-1.0f, 1.7f, 2.0f, 0.2f},
@@ -112,7 +111,6 @@ Mesh heavyFighter()
     mesh_addEllipsoid(m, {-6.65f, 0.2f, 0}, {0.25f, 1.0f, 1.2f}, 10, 6);
 
     mesh_orient(m, false, shipTilt);
-    mesh_centre(m);
     return m;
 }
 
@@ -121,10 +119,10 @@ Mesh heavyFighter()
 Mesh enemyFighter()
 {
     Mesh m;
-    const int body = mesh_addMaterial(m, mesh_material("body", rgb(0.95f, 0.2f, 0.32f), 0.5f, 0.55f, none, "data/hull.png"));
-    const int blades = mesh_addMaterial(m, mesh_material("blades", rgb(0.42f, 0.36f, 0.5f), 0.5f, 0.55f, none, "data/hull.png"));
-    const int eye = mesh_addMaterial(m, mesh_material("eye", rgb(0.8f, 1.0f, 0.2f), 0.3f, 0.3f, rgb(0.75f, 0.95f, 0.15f), "data/glow.png"));
-    const int engine = mesh_addMaterial(m, mesh_material("engine", rgb(1.0f, 0.35f, 0.85f), 0.3f, 0.2f, rgb(1.0f, 0.35f, 0.85f), "data/glow.png"));
+    const int body = mesh_addMaterial(m, "body", rgb(0.95f, 0.2f, 0.32f), 0.5f, 0.55f, none, "data/hull.png");
+    const int blades = mesh_addMaterial(m, "blades", rgb(0.42f, 0.36f, 0.5f), 0.5f, 0.55f, none, "data/hull.png");
+    const int eye = mesh_addMaterial(m, "eye", rgb(0.8f, 1.0f, 0.2f), 0.3f, 0.3f, rgb(0.75f, 0.95f, 0.15f), "data/glow.png");
+    const int engine = mesh_addMaterial(m, "engine", rgb(1.0f, 0.35f, 0.85f), 0.3f, 0.2f, rgb(1.0f, 0.35f, 0.85f), "data/glow.png");
 
     mesh_beginGroup(m, "body", body);
     models_addHull(m, {{-4.5f, 0.6f, 0.8f, 0}, {-3.5f, 1.1f, 1.3f, 0}, {0.0f, 1.3f, 1.4f, 0}, {2.5f, 0.85f, 0.9f, -0.1f},
@@ -140,7 +138,6 @@ Mesh enemyFighter()
     mesh_addEllipsoid(m, {-4.55f, 0, 0}, {0.25f, 0.5f, 0.65f}, 8, 6);
 
     mesh_orient(m, true, shipTilt);
-    mesh_centre(m);
     return m;
 }
 
@@ -149,10 +146,10 @@ Mesh enemyFighter()
 Mesh enemyManta()
 {
     Mesh m;
-    const int skin = mesh_addMaterial(m, mesh_material("skin", rgb(0.72f, 0.42f, 1.0f), 0.55f, 0.5f, none, "data/enemy4.png"));
-    const int dark = mesh_addMaterial(m, mesh_material("dark", rgb(0.38f, 0.33f, 0.45f), 0.5f, 0.55f, none, "data/enemy4.png"));
-    const int dome = mesh_addMaterial(m, mesh_material("dome", rgb(0.3f, 1.0f, 0.5f), 0.4f, 0.5f, rgb(0.15f, 0.6f, 0.25f), "data/glow.png"));
-    const int lights = mesh_addMaterial(m, mesh_material("lights", rgb(1.0f, 0.3f, 0.9f), 0.3f, 0.2f, rgb(1.0f, 0.3f, 0.9f), "data/glow.png"));
+    const int skin = mesh_addMaterial(m, "skin", rgb(0.72f, 0.42f, 1.0f), 0.55f, 0.5f, none, "data/enemy4.png");
+    const int dark = mesh_addMaterial(m, "dark", rgb(0.38f, 0.33f, 0.45f), 0.5f, 0.55f, none, "data/enemy4.png");
+    const int dome = mesh_addMaterial(m, "dome", rgb(0.3f, 1.0f, 0.5f), 0.4f, 0.5f, rgb(0.15f, 0.6f, 0.25f), "data/glow.png");
+    const int lights = mesh_addMaterial(m, "lights", rgb(1.0f, 0.3f, 0.9f), 0.3f, 0.2f, rgb(1.0f, 0.3f, 0.9f), "data/glow.png");
 
     mesh_beginGroup(m, "hull", skin);
     const size_t hull = mesh_mark(m);
@@ -174,7 +171,6 @@ Mesh enemyManta()
     mesh_mirrorZSince(m, lamps);
 
     mesh_orient(m, true, shipTilt);
-    mesh_centre(m);
     return m;
 }
 
@@ -183,12 +179,12 @@ Mesh enemyManta()
 Mesh boss()
 {
     Mesh m;
-    const int armour = mesh_addMaterial(m, mesh_material("armour", rgb(0.62f, 0.68f, 0.8f), 0.55f, 0.55f, none, "data/boss.png"));
-    const int dark = mesh_addMaterial(m, mesh_material("dark", rgb(0.34f, 0.31f, 0.4f), 0.5f, 0.55f, none, "data/boss.png"));
-    const int red = mesh_addMaterial(m, mesh_material("red", rgb(1.0f, 0.25f, 0.2f), 0.5f, 0.55f, rgb(0.1f, 0, 0), "data/boss.png"));
-    const int core = mesh_addMaterial(m, mesh_material("core", rgb(0.3f, 1.0f, 0.4f), 0.4f, 0.4f, rgb(0.3f, 0.95f, 0.4f), "data/glow.png"));
-    const int engine = mesh_addMaterial(m, mesh_material("engine", rgb(1.0f, 0.4f, 0.9f), 0.3f, 0.2f, rgb(1.0f, 0.4f, 0.9f), "data/glow.png"));
-    const int windows = mesh_addMaterial(m, mesh_material("windows", rgb(1.0f, 0.95f, 0.6f), 0.4f, 0.3f, rgb(0.8f, 0.75f, 0.4f), "data/glow.png"));
+    const int armour = mesh_addMaterial(m, "armour", rgb(0.62f, 0.68f, 0.8f), 0.55f, 0.55f, none, "data/boss.png");
+    const int dark = mesh_addMaterial(m, "dark", rgb(0.34f, 0.31f, 0.4f), 0.5f, 0.55f, none, "data/boss.png");
+    const int red = mesh_addMaterial(m, "red", rgb(1.0f, 0.25f, 0.2f), 0.5f, 0.55f, rgb(0.1f, 0, 0), "data/boss.png");
+    const int core = mesh_addMaterial(m, "core", rgb(0.3f, 1.0f, 0.4f), 0.4f, 0.4f, rgb(0.3f, 0.95f, 0.4f), "data/glow.png");
+    const int engine = mesh_addMaterial(m, "engine", rgb(1.0f, 0.4f, 0.9f), 0.3f, 0.2f, rgb(1.0f, 0.4f, 0.9f), "data/glow.png");
+    const int windows = mesh_addMaterial(m, "windows", rgb(1.0f, 0.95f, 0.6f), 0.4f, 0.3f, rgb(0.8f, 0.75f, 0.4f), "data/glow.png");
 
     const Vec3 sAxis{1.0f / 32.0f, 0, 0}, tAxis{0, -1.0f / 16.0f, 0};
     mesh_beginGroup(m, "hull", armour);
@@ -229,7 +225,6 @@ Mesh boss()
 
     mesh_transformSince(m, 0, mat3_scale(0.85f, 0.85f, 0.85f), {0, 0, 0});
     mesh_orient(m, true, 20);
-    mesh_centre(m);
     return m;
 }
 
@@ -269,9 +264,10 @@ void models_addWing(Mesh &mesh, const std::vector<Vec2> &planform, float thickne
         mesh_mirrorZSince(mesh, mark);
 }
 
-bool models_save(const Mesh &mesh, const std::string &dir, const std::string &file, float scale,
+bool models_save(Mesh mesh, const std::string &dir, const std::string &file, float scale,
                  std::vector<ModelReport> &reports)
 {
+    mesh_centre(mesh);
     const int inverted = mesh_countInvertedTriangles(mesh);
     if (inverted > 0) {
         std::fprintf(stderr, "datagen: %s has %d triangles wound against their normals\n", file.c_str(), inverted);
