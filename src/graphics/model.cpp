@@ -70,21 +70,6 @@ void drawGroupImmediate(const model *m, const model_group &group)
     glEnd();
 }
 
-// Every group after binding its texture (a group that keeps the binding binds none), through
-// the group lists or immediately.
-void drawGroups(const model *m, int mode, bool throughLists)
-{
-    for (size_t g = 0; g < m->groups.size(); ++g) {
-        const int texture = model_groupTexture(m, g, mode);
-        if (texture >= 0)
-            glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
-        if (throughLists)
-            glCallList(m->groupLists + static_cast<unsigned>(g));
-        else
-            drawGroupImmediate(m, m->groups[g]);
-    }
-}
-
 std::unique_ptr<model> model_loadMS3D(const char *name)
 {
     std::vector<unsigned char> bytes;
@@ -104,24 +89,23 @@ std::unique_ptr<model> model_loadMS3D(const char *name)
         mat.texture = mat.textureName.empty() ? 0 : texture_get(mat.textureName.c_str());
         mat.alphamap = mat.alphamapName.empty() ? 0 : texture_get(mat.alphamapName.c_str());
     }
-    // One list per group, its material and triangles without the texture, for frames that draw
-    // the groups of many models sorted by texture; then one list per mode that binds each group's
-    // texture and calls the group's list, so the triangles are compiled once. Built whatever the
-    // display-list setting says, so it can be switched at run time.
+    // Built whatever the display-list setting says, so it can be switched at run time.
+    m->displayList = glGenLists(3);
+    if (m->displayList != 0) {
+        for (int mode = 0; mode < 3; ++mode) {
+            glNewList(m->displayList + mode, GL_COMPILE);
+            model_drawImmediate(m.get(), mode);
+            glEndList();
+        }
+    }
+    // And one list per group, its material and triangles without the texture, for frames that
+    // draw the groups of many models sorted by texture.
     if (!m->groups.empty())
         m->groupLists = glGenLists(static_cast<GLsizei>(m->groups.size()));
     if (m->groupLists != 0) {
         for (size_t g = 0; g < m->groups.size(); ++g) {
             glNewList(m->groupLists + static_cast<unsigned>(g), GL_COMPILE);
             drawGroupImmediate(m.get(), m->groups[g]);
-            glEndList();
-        }
-    }
-    m->displayList = glGenLists(3);
-    if (m->displayList != 0) {
-        for (int mode = 0; mode < 3; ++mode) {
-            glNewList(m->displayList + mode, GL_COMPILE);
-            drawGroups(m.get(), mode, m->groupLists != 0);
             glEndList();
         }
     }
@@ -185,7 +169,13 @@ void model_drawImmediate(const model *m, int mode)
         drawPlaceholder();
         return;
     }
-    drawGroups(m, validMode(mode), false);
+    mode = validMode(mode);
+    for (size_t g = 0; g < m->groups.size(); ++g) {
+        const int texture = model_groupTexture(m, g, mode);
+        if (texture >= 0)
+            glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
+        drawGroupImmediate(m, m->groups[g]);
+    }
 }
 
 int model_groupTexture(const model *m, size_t group, int mode)

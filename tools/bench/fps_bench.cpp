@@ -103,17 +103,17 @@ struct Flight {
     long frames = 0;
     Clock::duration drawing{};                         // frames drawn and swapped
     std::array<Clock::duration, VIDEO_STAGE_COUNT + 1> stages{}; // [0]: clear and camera
+    long shotFrame = -1;                               // the frame to save, counted from 1
+    std::string shotFile;
 };
 Flight flight;
-long shotFrame = -1; // the frame to save in the first flight, counted from 1; -1: none
-std::string shotFile;
 
 void drawFrame()
 {
     const auto begin = Clock::now();
     task_video_drawFrame();
     ++flight.frames;
-    if (flight.frames == shotFrame) {
+    if (flight.frames == flight.shotFrame) {
         std::vector<unsigned char> pixels(static_cast<size_t>(bench_width) * bench_height * 3);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadPixels(0, 0, bench_width, bench_height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
@@ -124,8 +124,8 @@ void drawFrame()
                 std::memcpy(static_cast<unsigned char *>(image->pixels) + static_cast<size_t>(y) * image->pitch,
                             pixels.data() + static_cast<size_t>(bench_height - 1 - y) * bench_width * 3,
                             static_cast<size_t>(bench_width) * 3);
-            if (SDL_SaveBMP(image, shotFile.c_str()) != 0)
-                std::fprintf(stderr, "trelvik_fps: cannot write %s\n", shotFile.c_str());
+            if (SDL_SaveBMP(image, flight.shotFile.c_str()) != 0)
+                std::fprintf(stderr, "trelvik_fps: cannot write %s\n", flight.shotFile.c_str());
             SDL_FreeSurface(image);
         }
     }
@@ -154,7 +154,11 @@ void drawFrameByStages()
 // Flies the level once with the pass hook given; the figures are left in `flight`.
 PlayResult fly(void (*afterPass)(), float stopAfter)
 {
+    const long shotFrame = flight.shotFrame;
+    const std::string shotFile = flight.shotFile;
     flight = Flight{};
+    flight.shotFrame = shotFrame;
+    flight.shotFile = shotFile;
     PlayRun run{ship_count, PilotSkill::steady, bench_seed, bench_fps};
     run.stopAfter = stopAfter;
     run.afterPass = afterPass;
@@ -166,6 +170,8 @@ PlayResult fly(void (*afterPass)(), float stopAfter)
 int main(int argc, char **argv)
 {
     std::vector<std::string> args(argv + 1, argv + argc);
+    long shotFrame = -1;
+    std::string shotFile;
     for (auto it = args.begin(); it != args.end();) {
         if (*it == "--shot" && std::distance(it, args.end()) >= 3) {
             shotFrame = std::lround(std::atof(it[1].c_str()) * bench_fps);
@@ -198,10 +204,11 @@ int main(int argc, char **argv)
     bool won = false;
     for (int round = 0; round < rounds; ++round) {
         empties.push_back(emptyFramesPerSecond(1000));
+        flight.shotFrame = round == 0 ? shotFrame : -1;
+        flight.shotFile = shotFile;
         const auto begin = Clock::now();
         const double processorBegin = processorSeconds();
         const PlayResult result = fly(drawFrame, stopAfter);
-        shotFrame = -1; // the flights are all alike: one picture is enough
         const double total = seconds(Clock::now() - begin);
         processorMs.push_back((processorSeconds() - processorBegin) * 1000 / static_cast<double>(flight.frames));
         frames = flight.frames;
