@@ -171,6 +171,16 @@ void closePads()
     }
 }
 
+// SDL 1.2 throws away every pending event, keys and quit requests included, whenever an event
+// type is switched on or off: an Escape pressed while the game was loading, or in the pass of a
+// re-scan, was lost that way. Pad events are on from the start, so they are switched on only
+// where something had switched them off.
+void enablePadEvents()
+{
+    if (SDL_JoystickEventState(SDL_QUERY) != SDL_ENABLE)
+        SDL_JoystickEventState(SDL_ENABLE);
+}
+
 // Opens what SDL lists now. A pad that fails to open is reported once, when it first appears
 // in its slot; the game goes on without it.
 void openPads()
@@ -193,7 +203,7 @@ void openPads()
         }
         pad.restartButton = restartButtonOf(pad.name, SDL_JoystickNumButtons(pad.joystick.get()));
     }
-    SDL_JoystickEventState(SDL_ENABLE);
+    enablePadEvents();
 }
 
 void announcePads()
