@@ -12,7 +12,7 @@ play_packages=(
 )
 test_packages=(
     clang libclang-rt-14-dev libgtest-dev libbenchmark-dev
-    xvfb xdotool x11-utils imagemagick desktop-file-utils valgrind python3 gnuplot-nox
+    xvfb xdotool x11-utils imagemagick desktop-file-utils valgrind python3 python3-xlib gnuplot-nox
     dpkg-dev debhelper lintian appstream man-db libsdl1.2-compat
 )
 case "${1:-}" in

@@ -78,10 +78,28 @@ start_program() { # start_program trelvik|trelvik-solo ; stdout/stderr go to $WO
     wait_for_window
 }
 
+# The game listens for keys from the moment its window is made, before the caption is set: a key
+# sent once the captioned window shows waits in the game's queue until its first pass reads it,
+# however long the loading takes.
 send_key() { # send_key keysym...
     have_window "send keys to" || return 1
     xdotool key --window "$WID" "$@" 2>/dev/null
     return 0
+}
+
+# Asks the window to close as a window manager's close button does (WM_DELETE_WINDOW).
+close_window() {
+    have_window "close" || return 1
+    /usr/bin/python3 - "$WID" <<'EOF_PY'
+import sys
+from Xlib import X, display, protocol
+d = display.Display()
+window = d.create_resource_object("window", int(sys.argv[1]))
+protocols, delete = d.intern_atom("WM_PROTOCOLS"), d.intern_atom("WM_DELETE_WINDOW")
+window.send_event(protocol.event.ClientMessage(window=window, client_type=protocols,
+                                               data=(32, [delete, X.CurrentTime, 0, 0, 0])))
+d.flush()
+EOF_PY
 }
 
 window_size() { # window_size: "W H" of the game's window
@@ -93,16 +111,19 @@ window_size() { # window_size: "W H" of the game's window
 wait_exit() {
     local limit=$1 start end
     start=$(date +%s%N)
+    end=$start
     EXIT_STATUS=""
-    for _ in $(seq 1 $((limit * 100))); do
+    # Timed by the clock: on a busy machine a hundred short sleeps take far longer than a second.
+    while [ $((end - start)) -le $((limit * 1000000000)) ]; do
         if ! kill -0 "$APP_PID" 2>/dev/null; then
             wait "$APP_PID"
             EXIT_STATUS=$?
+            end=$(date +%s%N)
             break
         fi
         sleep 0.01
+        end=$(date +%s%N)
     done
-    end=$(date +%s%N)
     ELAPSED=$(awk -v ns=$((end - start)) 'BEGIN { printf "%.2f", ns / 1e9 }')
     [ -n "$EXIT_STATUS" ] && APP_PID=""
     [ -n "$EXIT_STATUS" ]
