@@ -8,13 +8,20 @@ set -euo pipefail
 cd "$(dirname "$0")"
 tools/install-deps.sh test
 jobs=$(nproc)
+# Each stage says when it starts, in seconds since the command began: the whole should stay
+# within 20 minutes on 2 cores.
+stage() { echo "test.sh: ${SECONDS} s: $*"; }
 
+stage "the normal build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"
+stage "the suite in the normal build"
 tools/headless.sh ctest --test-dir build --no-tests=error --output-on-failure -j"$jobs"
 # The Debian packages, built from a copy into build-deb/, linted, unpacked and played.
+stage "the Debian packages"
 tools/package-check.sh build-deb
 
+stage "the sanitizer build"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTRELVIK_SANITIZE=ON \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build build-asan -j"$jobs"
@@ -25,13 +32,16 @@ cmake --build build-asan -j"$jobs"
 # ... LeakSanitizer has encountered a fatal error"), as it now and then does while the GL driver's
 # threads wind down, runs up to twice more, and each such rerun is printed; any other failure
 # fails the run at once.
+stage "the suite in the sanitizer build"
 tools/headless.sh tools/ctest-sanitized.sh build-asan -j"$jobs" \
     -E 'e2e\.(boss|gameover|fire|scroll|play|gamepad|sdl12compat)_test'
 
 # A short run of each fuzz target (the long runs are made by hand: tools/fuzz/run.sh 600).
+stage "fuzzing"
 tools/fuzz/run.sh 20
 
 # Both programs side by side, each on its own virtual display.
+stage "the soaks"
 tools/soak.sh build-asan/run/trelvik 80 40 >build-asan/soak-trelvik.txt 2>&1 &
 soak_two=$!
 tools/soak.sh build-asan/run/trelvik-solo 80 40 >build-asan/soak-trelvik-solo.txt 2>&1 &
@@ -40,4 +50,5 @@ soak_status=0
 wait $soak_two || soak_status=1
 wait $soak_one || soak_status=1
 cat build-asan/soak-trelvik.txt build-asan/soak-trelvik-solo.txt
+stage "done"
 exit $soak_status

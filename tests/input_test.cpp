@@ -60,6 +60,17 @@ TEST_F(InputTest, EscapeEndsTheProgramThroughTheKernel)
     EXPECT_EQ(stops, 1);
 }
 
+// The window takes keys from the moment it opens, while the game still loads: the input task's
+// start must not throw them away.
+TEST_F(InputTest, AnEscapePressedBeforeTheInputTaskStartsEndsTheProgramAtTheFirstPass)
+{
+    task_input_stop();
+    pushKey(SDLK_ESCAPE);
+    task_input_start();
+    task_input_tick();
+    EXPECT_EQ(stops, 1);
+}
+
 TEST_F(InputTest, ClosingTheWindowBehavesLikeEscape)
 {
     pushType(SDL_QUIT);
