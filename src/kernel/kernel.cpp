@@ -6,8 +6,10 @@
 #include "kernel/task.h"
 
 #include <SDL.h>
+#include <chrono>
 #include <cstdio>
 #include <list>
+#include <thread>
 
 namespace {
 
@@ -22,6 +24,26 @@ struct TaskEntry {
 std::list<TaskEntry> tasklist;
 bool paused = false;
 int passDepth = 0; // passes of kernel_run under way; removal is deferred while non-zero
+
+using PaceClock = std::chrono::steady_clock;
+PaceClock::duration passPeriod{0}; // least time from one pass's start to the next; 0: no limit
+PaceClock::time_point nextPass;
+
+// Sleeps until the next pass is due. The passes are due on a fixed beat, so the time a sleep
+// overshoots is taken from the next one; a pass that ran late starts a new beat at once rather
+// than letting passes crowd in to catch up.
+void pace()
+{
+    if (passPeriod.count() == 0)
+        return;
+    const PaceClock::time_point now = PaceClock::now();
+    nextPass += passPeriod;
+    if (nextPass <= now) {
+        nextPass = now;
+        return;
+    }
+    std::this_thread::sleep_until(nextPass);
+}
 
 void unlink(std::list<TaskEntry>::iterator entry)
 {
@@ -61,8 +83,16 @@ void kernel_quit()
     SDL_Quit();
 }
 
+void kernel_setPassLimit(int passesPerSecond)
+{
+    passPeriod = passesPerSecond > 0 ? std::chrono::duration_cast<PaceClock::duration>(std::chrono::duration<double>(
+                                           1.0 / passesPerSecond))
+                                     : PaceClock::duration{0};
+}
+
 void kernel_run()
 {
+    nextPass = PaceClock::now();
     while (hasLiveEntries()) {
         ++passDepth;
         for (auto entry = tasklist.begin(); entry != tasklist.end(); ++entry) {
@@ -74,6 +104,8 @@ void kernel_run()
         --passDepth;
         if (passDepth == 0)
             sweepRemoved();
+        if (hasLiveEntries())
+            pace();
     }
 }
 
@@ -125,6 +157,11 @@ void kernel_suspendTask(Task *task, bool suspend)
         if (task->suspendable)
             entry.suspended = suspend;
     }
+}
+
+bool kernel_isPaused()
+{
+    return paused;
 }
 
 void kernel_toggleSuspendAllTasks()
