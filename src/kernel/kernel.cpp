@@ -6,6 +6,7 @@
 #include "kernel/task.h"
 
 #include <SDL.h>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <list>
@@ -28,16 +29,20 @@ int passDepth = 0; // passes of kernel_run under way; removal is deferred while 
 using PaceClock = std::chrono::steady_clock;
 PaceClock::duration passPeriod{0}; // least time from one pass's start to the next; 0: no limit
 PaceClock::time_point nextPass;
+// While paused the same picture is drawn over and over: a few a second keep the window alive
+// without keeping a core busy while the player is away.
+constexpr PaceClock::duration paused_pass_period = std::chrono::milliseconds(33);
 
 // Sleeps until the next pass is due. The passes are due on a fixed beat, so the time a sleep
 // overshoots is taken from the next one; a pass that ran late starts a new beat at once rather
 // than letting passes crowd in to catch up.
 void pace()
 {
-    if (passPeriod.count() == 0)
+    const PaceClock::duration period = paused ? std::max(passPeriod, paused_pass_period) : passPeriod;
+    if (period.count() == 0)
         return;
     const PaceClock::time_point now = PaceClock::now();
-    nextPass += passPeriod;
+    nextPass += period;
     if (nextPass <= now) {
         nextPass = now;
         return;
