@@ -34,20 +34,19 @@ PaceClock::time_point nextPass;
 constexpr PaceClock::duration paused_pass_period = std::chrono::milliseconds(33);
 
 // Sleeps until the next pass is due. The passes are due on a fixed beat, so the time a sleep
-// overshoots is taken from the next one; a pass that ran late starts a new beat at once rather
-// than letting passes crowd in to catch up.
+// overshoots is taken from the next one; a pass that starts a whole beat or more late (a slow
+// frame, a machine that kept us waiting) starts a new beat rather than letting passes crowd in
+// to catch up.
 void pace()
 {
     const PaceClock::duration period = paused ? std::max(passPeriod, paused_pass_period) : passPeriod;
     if (period.count() == 0)
         return;
-    const PaceClock::time_point now = PaceClock::now();
     nextPass += period;
-    if (nextPass <= now) {
-        nextPass = now;
-        return;
-    }
     std::this_thread::sleep_until(nextPass);
+    const PaceClock::time_point now = PaceClock::now();
+    if (now - nextPass >= period)
+        nextPass = now;
 }
 
 void unlink(std::list<TaskEntry>::iterator entry)
