@@ -255,7 +255,7 @@ TEST_F(AudioTest, SameSoundTakesAnotherChannelUntilAllAreBusyThenIsDroppedSilent
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
-TEST_F(AudioTest, CommandKeysNPauseAndMResumeSoundAndMusicTogether)
+TEST_F(AudioTest, CommandKeysNMuteAndMUnmuteSoundAndMusicTogetherApartFromTheGamesPause)
 {
     ASSERT_EQ(task_audio_start(), 1);
     const Sound sound = task_audio_loadSound(tone.c_str());
@@ -270,6 +270,19 @@ TEST_F(AudioTest, CommandKeysNPauseAndMResumeSoundAndMusicTogether)
     EXPECT_EQ(Mix_Paused(-1), 1);
     EXPECT_EQ(Mix_PausedMusic(), 1);
     EXPECT_TRUE(task_input_commandKey(SDLK_m));
+    EXPECT_EQ(Mix_Paused(-1), 0);
+    EXPECT_EQ(Mix_PausedMusic(), 0);
+
+    // The player's mute and the game's pause each hold the sound until both have let go.
+    task_input_commandKey(SDLK_n);
+    task_audio_suspend();
+    task_audio_resume();
+    EXPECT_EQ(Mix_PausedMusic(), 1) << "the end of a pause does not undo the mute";
+    task_audio_suspend();
+    task_input_commandKey(SDLK_m);
+    EXPECT_EQ(Mix_PausedMusic(), 1) << "M does not end the game's pause";
+    EXPECT_EQ(Mix_Paused(-1), 1);
+    task_audio_resume();
     EXPECT_EQ(Mix_Paused(-1), 0);
     EXPECT_EQ(Mix_PausedMusic(), 0);
 }

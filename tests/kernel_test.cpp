@@ -2,6 +2,7 @@
 #include "kernel/kernel.h"
 #include "kernel/task.h"
 
+#include <chrono>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -175,6 +176,27 @@ TEST_F(KernelTest, ATaskMayRemoveItselfDuringItsTick)
     quitAfterTicks = 2; // the other task quits on its second tick
     kernel_run();
     EXPECT_EQ(calls, (std::vector<std::string>{"tick1", "stop1", "tick2", "tick2", "stop2"}));
+}
+
+// A pass limit makes the loop sleep, so the passes can take no less than their beat (a loaded
+// machine only makes them slower); paused, the loop keeps to about 30 passes a second.
+TEST_F(KernelTest, APassLimitAndThePauseSpaceThePassesOut)
+{
+    using namespace std::chrono;
+    Task input = Fake<1>::make(false);
+    kernel_addTask(&input, 50);
+    const auto tenPasses = [this] {
+        const auto start = steady_clock::now();
+        ticksOfOnePass(10);
+        return duration_cast<milliseconds>(steady_clock::now() - start).count();
+    };
+    kernel_setPassLimit(100);
+    EXPECT_GE(tenPasses(), 89) << "nine sleeps of 10 ms";
+    kernel_addTask(&input, 50); // the quit emptied the list
+    kernel_setPassLimit(0);
+    kernel_toggleSuspendAllTasks();
+    EXPECT_GE(tenPasses(), 9 * 33);
+    kernel_toggleSuspendAllTasks();
 }
 
 TEST(TaskNew, InputAndVideoAreTheOnlyTasksTheKernelMayNotSuspend)

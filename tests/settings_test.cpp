@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -140,6 +141,29 @@ TEST_F(SettingsTest, AMissingBooleanReportsBothTheMissingKeyAndTheBadValue)
     EXPECT_FALSE(boolean("fullscreen"));
     EXPECT_EQ(lastErrors, "Error: Cannot retreive setting for key: fullscreen\n"
                           "Error: Setting is not a bool value: fullscreen\n");
+}
+
+// The settings added later (vsync, max_fps) are optional: missing, they take their default
+// without a word; unreadable, they are reported and keep it.
+TEST_F(SettingsTest, OptionalSettingsDefaultSilentlyAndReportABadValueWithOneLine)
+{
+    parse("vsync=false max_fps=60 on=yes fps=-1 big=1000000000 octal=010\n");
+    const auto quietly = [](auto read) {
+        testing::internal::CaptureStderr();
+        const auto result = read();
+        return std::pair{result, testing::internal::GetCapturedStderr()};
+    };
+    EXPECT_EQ(quietly([] { return settings_getOptionalBool("missing", true); }), std::pair(true, std::string()));
+    EXPECT_EQ(quietly([] { return settings_getOptionalCount("missing", 7); }), std::pair(7, std::string()));
+    EXPECT_EQ(quietly([] { return settings_getOptionalBool("vsync", true); }), std::pair(false, std::string()));
+    EXPECT_EQ(quietly([] { return settings_getOptionalCount("max_fps", 0); }), std::pair(60, std::string()));
+    EXPECT_EQ(quietly([] { return settings_getOptionalCount("octal", 0); }), std::pair(10, std::string()))
+        << "plain decimal, whatever strtol would make of a leading 0";
+    EXPECT_EQ(quietly([] { return settings_getOptionalBool("on", true); }),
+              std::pair(true, std::string("Error: Setting on=yes is not true or false; it stays true\n")));
+    EXPECT_EQ(quietly([] { return settings_getOptionalCount("fps", 0); }),
+              std::pair(0, std::string("Error: Setting fps=-1 is not a whole number from 0 up; it stays 0\n")));
+    EXPECT_EQ(quietly([] { return settings_getOptionalCount("big", 0); }).first, 0) << "too big for the game";
 }
 
 TEST_F(SettingsTest, EveryGetterSharesOneBufferButAMissingKeyReturnsAConstant)

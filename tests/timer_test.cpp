@@ -101,19 +101,28 @@ TEST_F(TimerTest, TimersAreKeptInDueOrderAndTheNewestOfEqualTimesComesFirst)
     EXPECT_EQ(task_timer_count(), 0);
 }
 
-TEST_F(TimerTest, ResumingShiftsEveryTimerByTheTimeSuspendedAndTheNextIntervalCoversIt)
+// A pause must not show on resume: no jump in the frame interval, the opening three seconds or
+// the fire clocks (all read the game's clock), and nothing drawn while paused moves.
+TEST_F(TimerTest, WhileSuspendedTheGamesClockStandsStillAndResumesWhereItStood)
 {
-    tickAt(4900);
-    now = 5000;
+    now = 1000;
+    task_timer_start();
+    tickAt(3000);
     task_timer_add("a", 100);
-    task_timer_add("b", 200);
     task_timer_suspend();
-    now = 7000;
+    EXPECT_FLOAT_EQ(g_frameInterval, 0.0f) << "effects drawn while paused advance by nothing";
+    now = 9000;
+    EXPECT_EQ(task_timer_getTicks(), 3000u);
+    EXPECT_EQ(task_timer_getRealTicks(), 9000u);
     EXPECT_EQ(task_timer_resume(), 1);
-    EXPECT_EQ(task_timer_dueAt(0), 7100u);
-    EXPECT_EQ(task_timer_dueAt(1), 7200u);
-    tickAt(7000);
-    EXPECT_NEAR(g_frameInterval, 2.1f, 1e-4f);
+    EXPECT_EQ(task_timer_getTicks(), 3000u);
+    EXPECT_EQ(task_timer_dueAt(0), 3100u) << "a timer stays as far ahead as it was";
+    tickAt(9016);
+    EXPECT_NEAR(g_frameInterval, 0.016f, 1e-4f);
+    tickAt(10000);
+    EXPECT_EQ(gamestate, GAMESTATE_READY) << "the pause does not count towards the opening three seconds";
+    tickAt(10001);
+    EXPECT_EQ(gamestate, GAMESTATE_SCROLLING);
 }
 
 TEST_F(TimerTest, GetTicksReadsTheClockInUse)

@@ -8,7 +8,8 @@
 # Runs under its own virtual display (tools/headless.sh) unless DISPLAY is set. The program runs
 # in a private run directory (640 x 480 window, the program's own data/ linked in).
 # Keys: both players' controls held and released (arrows, P, O, D, G, R, F, A, X; F only in the
-# two-player game) and the command keys Q, Space, F2-F8, N, M pressed. The full-screen keys are
+# two-player game) and the command keys Q, Space, F2-F8, N, M pressed, and the pause keys (Pause,
+# Backspace) pressed twice in a row, so that the game is never left paused. The full-screen keys are
 # left out (F11, and F in the one-player game): a window that keeps changing mode proves nothing
 # about memory. Escape comes only at the end.
 # SOAK_WRAPPER, when set, is a command the program is run under (tools/memcheck.sh passes
@@ -67,16 +68,23 @@ hwm() { awk '/^VmHWM:/ { print $2 }' "/proc/$pid/status" 2>/dev/null; }
 
 held_keys=(Left Right Up Down p o d g r a x)
 [ "$name" = trelvik ] && held_keys+=(f)
-command_keys=(q space F2 F3 F4 F5 F6 F7 F8 n m)
+command_keys=(q space F2 F3 F4 F5 F6 F7 F8 n m Pause BackSpace)
+# Presses a command key; a pause key is pressed again after a moment, which resumes the game.
+press_command() { # press_command key
+    xdotool key --window "$wid" "$1" 2>/dev/null
+    case $1 in
+    Pause | BackSpace) sleep 0.2; xdotool key --window "$wid" "$1" 2>/dev/null ;;
+    esac
+}
 declare -A held=()
 # Every command key twice before the random play: each drawing mode the keys reach (wireframe,
 # texture filters, lists, culling) is drawn once early in the warm-up. The renderer compiles code
 # the first time it meets a new combination of state, and under AddressSanitizer the memory that
 # took stays resident: met after the warm-up, it would read as growth.
 for key in "${command_keys[@]}"; do
-    xdotool key --window "$wid" "$key" 2>/dev/null
+    press_command "$key"
     sleep 0.3
-    xdotool key --window "$wid" "$key" 2>/dev/null
+    press_command "$key"
     sleep 0.3
 done
 RANDOM=${SOAK_SEED:-$$}
@@ -103,7 +111,7 @@ while :; do
             held[$key]=1
         fi
     else
-        xdotool key --window "$wid" "${command_keys[RANDOM % ${#command_keys[@]}]}" 2>/dev/null
+        press_command "${command_keys[RANDOM % ${#command_keys[@]}]}"
     fi
     events=$((events + 1))
     sleep "0.0$((RANDOM % 9 + 1))"

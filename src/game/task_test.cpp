@@ -32,6 +32,10 @@ uint32_t lastBullet = 0;
 uint32_t lastBullet2 = 0;
 #endif
 uint32_t lastRocket = 0;
+ShipKeys player_keys = default_player_keys;
+#ifndef TRELVIK_SOLO
+ShipKeys player2_keys = default_player2_keys;
+#endif
 
 namespace {
 
@@ -204,7 +208,7 @@ int task_test_start()
     return 1;
 }
 
-const ShipKeys *task_test_shipKeys(int ship)
+ShipKeys *task_test_shipKeys(int ship)
 {
     if (ship == 0)
         return &player_keys;

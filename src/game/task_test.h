@@ -9,6 +9,7 @@
 
 #include "graphics/camera.h"
 #include "graphics/shield.h"
+#include "tasks/keymap.h"
 
 #include <SDL.h>
 
@@ -65,22 +66,20 @@ constexpr int ship_count = 1;
 constexpr int ship_count = 2;
 #endif
 
-// One ship's keys, in the order its tick tests them. A gamepad drives a ship by pressing these
-// same keys in the input task's key state.
-struct ShipKeys {
-    SDLKey left, right, up, down;
-    SDLKey bullet, rockets;
-};
-
+// The ships' keys before config.ini rebinds them (the input task's start does).
 #ifdef TRELVIK_SOLO
-constexpr ShipKeys player_keys = {SDLK_LEFT, SDLK_RIGHT, SDLK_UP, SDLK_DOWN, SDLK_x, SDLK_a};
+constexpr ShipKeys default_player_keys = {SDLK_LEFT, SDLK_RIGHT, SDLK_UP, SDLK_DOWN, SDLK_x, SDLK_a};
 #else
-constexpr ShipKeys player_keys = {SDLK_LEFT, SDLK_RIGHT, SDLK_UP, SDLK_DOWN, SDLK_p, SDLK_o};
-constexpr ShipKeys player2_keys = {SDLK_d, SDLK_g, SDLK_r, SDLK_f, SDLK_a, SDLK_x};
+constexpr ShipKeys default_player_keys = {SDLK_LEFT, SDLK_RIGHT, SDLK_UP, SDLK_DOWN, SDLK_p, SDLK_o};
+constexpr ShipKeys default_player2_keys = {SDLK_d, SDLK_g, SDLK_r, SDLK_f, SDLK_a, SDLK_x};
+#endif
+extern ShipKeys player_keys;
+#ifndef TRELVIK_SOLO
+extern ShipKeys player2_keys;
 #endif
 
 // Ship 0 is the first ship (g_player), ship 1 the second; null for a ship this build lacks.
-const ShipKeys *task_test_shipKeys(int ship);
+ShipKeys *task_test_shipKeys(int ship);
 actor *task_test_ship(int ship);
 
 int task_test_start();

@@ -6,8 +6,11 @@
 #include "kernel/task.h"
 
 #include <SDL.h>
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <list>
+#include <thread>
 
 namespace {
 
@@ -22,6 +25,29 @@ struct TaskEntry {
 std::list<TaskEntry> tasklist;
 bool paused = false;
 int passDepth = 0; // passes of kernel_run under way; removal is deferred while non-zero
+
+using PaceClock = std::chrono::steady_clock;
+PaceClock::duration passPeriod{0}; // least time from one pass's start to the next; 0: no limit
+PaceClock::time_point nextPass;
+// While paused the same picture is drawn over and over: a few a second keep the window alive
+// without keeping a core busy while the player is away.
+constexpr PaceClock::duration paused_pass_period = std::chrono::milliseconds(33);
+
+// Sleeps until the next pass is due. The passes are due on a fixed beat, so the time a sleep
+// overshoots is taken from the next one; a pass that starts a whole beat or more late (a slow
+// frame, a machine that kept us waiting) starts a new beat rather than letting passes crowd in
+// to catch up.
+void pace()
+{
+    const PaceClock::duration period = paused ? std::max(passPeriod, paused_pass_period) : passPeriod;
+    if (period.count() == 0)
+        return;
+    nextPass += period;
+    std::this_thread::sleep_until(nextPass);
+    const PaceClock::time_point now = PaceClock::now();
+    if (now - nextPass >= period)
+        nextPass = now;
+}
 
 void unlink(std::list<TaskEntry>::iterator entry)
 {
@@ -61,8 +87,16 @@ void kernel_quit()
     SDL_Quit();
 }
 
+void kernel_setPassLimit(int passesPerSecond)
+{
+    passPeriod = passesPerSecond > 0 ? std::chrono::duration_cast<PaceClock::duration>(std::chrono::duration<double>(
+                                           1.0 / passesPerSecond))
+                                     : PaceClock::duration{0};
+}
+
 void kernel_run()
 {
+    nextPass = PaceClock::now();
     while (hasLiveEntries()) {
         ++passDepth;
         for (auto entry = tasklist.begin(); entry != tasklist.end(); ++entry) {
@@ -74,6 +108,8 @@ void kernel_run()
         --passDepth;
         if (passDepth == 0)
             sweepRemoved();
+        if (hasLiveEntries())
+            pace();
     }
 }
 
@@ -125,6 +161,11 @@ void kernel_suspendTask(Task *task, bool suspend)
         if (task->suspendable)
             entry.suspended = suspend;
     }
+}
+
+bool kernel_isPaused()
+{
+    return paused;
 }
 
 void kernel_toggleSuspendAllTasks()

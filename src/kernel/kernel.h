@@ -14,6 +14,11 @@ void kernel_quit();
 // The main loop; returns when the list is empty.
 void kernel_run();
 
+// Holds the main loop to at most this many passes a second, sleeping between them; 0 (the start
+// value) lets each pass follow the last at once. While paused the loop makes about 30 passes a
+// second at most.
+void kernel_setPassLimit(int passesPerSecond);
+
 // Inserts the task before the first entry of equal or greater priority, then starts it;
 // returns the start's result. The entry stays in the list whatever start returns.
 int kernel_addTask(Task *task, unsigned priority);
@@ -30,6 +35,8 @@ void kernel_suspendTask(Task *task, bool suspend);
 
 // The system-wide pause: flips it and suspends or resumes every entry in list order.
 void kernel_toggleSuspendAllTasks();
+// Whether the system-wide pause is on.
+bool kernel_isPaused();
 
 // Prints the list to standard output.
 void kernel_dumpTasks();

@@ -45,6 +45,7 @@ int main_run()
     if (!settings_parseFile(g_configfile))
         error_quit("Cannot read settings file: %s", g_configfile);
     g_useDisplaylists = settings_getBoolSetting("useDisplaylists");
+    kernel_setPassLimit(settings_getOptionalCount("max_fps", 0));
 
     if (!kernel_init())
         error_quit("Cannot initialise the Game Kernel.");

@@ -142,6 +142,39 @@ int32_t settings_getIntSetting(const char *key)
     return settings_intValue(settings_getCharSetting(key));
 }
 
+const char *settings_findCharSetting(const char *key)
+{
+    return findSetting(key) != nullptr ? settings_getCharSetting(key) : nullptr;
+}
+
+bool settings_getOptionalBool(const char *key, bool fallback)
+{
+    const char *value = settings_findCharSetting(key);
+    if (value == nullptr)
+        return fallback;
+    if (std::strcmp(value, "true") == 0 || std::strcmp(value, "false") == 0)
+        return value[0] == 't';
+    error("Setting %s=%s is not true or false; it stays %s", key, value, fallback ? "true" : "false");
+    return fallback;
+}
+
+bool settings_isCount(const char *value)
+{
+    const size_t length = std::strlen(value);
+    return length > 0 && length <= 9 && std::strspn(value, "0123456789") == length;
+}
+
+int32_t settings_getOptionalCount(const char *key, int32_t fallback)
+{
+    const char *value = settings_findCharSetting(key);
+    if (value == nullptr)
+        return fallback;
+    if (settings_isCount(value))
+        return static_cast<int32_t>(std::strtol(value, nullptr, 10)); // nine digits at most: it fits
+    error("Setting %s=%s is not a whole number from 0 up; it stays %d", key, value, fallback);
+    return fallback;
+}
+
 std::optional<bool> settings_boolValue(const char *value)
 {
     if (std::strncmp(value, "true", 4) == 0)

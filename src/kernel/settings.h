@@ -57,6 +57,18 @@ bool settings_getBoolSetting(const char *key);
 // The value read as strtol with base 0 does, saturated to 32 bits; no digits read as 0.
 int32_t settings_getIntSetting(const char *key);
 
+// The settings added since the first release are optional: a missing key reads as its default
+// without a message. A value the getter cannot read is reported with one line naming the key and
+// its value, and reads as the default too.
+// The value of key, or nullptr (no message) when the file does not set it.
+const char *settings_findCharSetting(const char *key);
+// Written true or false.
+bool settings_getOptionalBool(const char *key, bool fallback);
+// A whole number from 0 up, in plain decimal digits.
+int32_t settings_getOptionalCount(const char *key, int32_t fallback);
+// Whether a value is what settings_getOptionalCount accepts.
+bool settings_isCount(const char *value);
+
 // How the getters read a value, for tools that check a file without loading it: a boolean is
 // true when the value begins with "true", false when it begins with "false", neither otherwise;
 // an integer is read as strtol with base 0 does, saturated to 32 bits.

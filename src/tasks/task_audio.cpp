@@ -31,6 +31,23 @@ std::unique_ptr<Mix_Music, MusicDeleter> music;
 // closed mixer no longer has.
 bool mixerOpen = false;
 constexpr const char *closed_reason = "Audio device hasn't been opened";
+// Sound is heard while neither the player has muted it (N, M) nor the game is paused; either
+// ending leaves the other in force.
+bool muted = false;
+bool suspended = false;
+
+void applyPause()
+{
+    if (!mixerOpen)
+        return;
+    if (muted || suspended) {
+        Mix_Pause(-1);
+        Mix_PauseMusic();
+    } else {
+        Mix_Resume(-1);
+        Mix_ResumeMusic();
+    }
+}
 
 } // namespace
 
@@ -57,24 +74,28 @@ void task_audio_stop()
     if (mixerOpen)
         Mix_CloseAudio();
     mixerOpen = false;
+    muted = false;
+    suspended = false;
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 void task_audio_suspend()
 {
-    if (!mixerOpen)
-        return;
-    Mix_Pause(-1);
-    Mix_PauseMusic();
+    suspended = true;
+    applyPause();
 }
 
 int task_audio_resume()
 {
-    if (mixerOpen) {
-        Mix_Resume(-1);
-        Mix_ResumeMusic();
-    }
+    suspended = false;
+    applyPause();
     return 1;
+}
+
+void task_audio_mute(bool mute)
+{
+    muted = mute;
+    applyPause();
 }
 
 void task_audio_tick() {}

@@ -13,10 +13,13 @@ using Sound = Mix_Chunk *;
 int task_audio_start();
 // Releases every sound and the music, closes the mixer and the audio subsystem.
 void task_audio_stop();
-// Pauses every channel and the music; the game itself goes on.
+// The game's pause: pauses every channel and the music.
 void task_audio_suspend();
-// Resumes every channel and the music; returns 1.
+// The end of the game's pause: channels and music go on unless the player has muted them; returns 1.
 int task_audio_resume();
+// The player's mute (N, M): pauses or resumes every channel and the music while the game goes on;
+// sound is heard again only once neither the mute nor the game's pause holds it.
+void task_audio_mute(bool mute);
 void task_audio_tick();
 
 // Loads a WAV file at sound volume 32; null (with a message) when it cannot be loaded.

@@ -1,12 +1,15 @@
 // task_input.cpp -- events and key state. The key state is rebuilt at the end of every tick from
 // SDL's key array with the gamepads' held controls pressed into it; before the first tick every
 // key reads as released. Gamepads are open from the task's start to its stop, closed and opened
-// again whenever SDL's list of them is read again.
+// again whenever SDL's list of them is read again (after the system's input devices changed).
 #include "tasks/task_input.h"
 
 #include "game/task_test.h"
 #include "kernel/common.h"
 #include "kernel/kernel.h"
+#include "kernel/settings.h"
+#include "tasks/input_devices.h"
+#include "tasks/keymap.h"
 #include "tasks/task_audio.h"
 #include "tasks/task_timer.h"
 #include "tasks/task_video.h"
@@ -18,6 +21,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -33,11 +37,8 @@ constexpr int max_pads = 2;
 constexpr int stick_dead_zone = 32767 / 4;
 constexpr Uint8 bullet_button = 0;
 constexpr Uint8 rocket_button = 1;
-// On a pad whose layout we do not know, the button after the two fire buttons restarts.
-constexpr int fallback_restart_button = 2;
-// SDL 1.2 reads its list of joysticks once, at the subsystem's start, and goes quiet about a pad
-// that is unplugged: the list is read again this often to notice pads leaving and arriving.
-constexpr uint32_t rescan_interval = 2000;
+// On a pad whose layout we do not know, the button after the two fire buttons is the start button.
+constexpr int fallback_start_button = 2;
 // A pad holding a control that has reported within this time is plainly still there.
 constexpr uint32_t reporting_time = 1000;
 
@@ -60,13 +61,16 @@ struct Pad {
     JoystickPtr joystick;
     bool listed = false;
     std::string name;
-    int restartButton = fallback_restart_button;
+    int startButton = fallback_start_button;
 };
 
 std::array<PadControls, max_pads> padControls;
 std::array<Pad, max_pads> pads;
 bool joysticksOpen = false; // this task started SDL's joystick subsystem
-uint32_t lastScan = 0;
+// SDL 1.2 reads its list of joysticks once, at the subsystem's start, and goes quiet about a pad
+// that is unplugged: the list is read again (the subsystem restarted) when the system's input
+// devices have changed, and only then.
+bool rescanWanted = false;
 
 // A new game only from the game-over screen; in every other state Space does nothing.
 void restartAfterGameOver()
@@ -80,6 +84,22 @@ void toggleInvincible()
     g_invincible = !g_invincible;
 }
 
+// The pad's start button: on the game-over screen a new game, otherwise the pause.
+void padStart()
+{
+    if (gamestate == GAMESTATE_GAMEOVER && !kernel_isPaused())
+        task_test_restart();
+    else
+        kernel_toggleSuspendAllTasks();
+}
+
+// A player who leaves the window finds the game waiting; coming back does not resume it.
+void focusLost(const SDL_ActiveEvent &active)
+{
+    if (active.gain == 0 && (active.state & (SDL_APPINPUTFOCUS | SDL_APPACTIVE)) != 0 && !kernel_isPaused())
+        kernel_toggleSuspendAllTasks();
+}
+
 struct CommandKey {
     SDLKey key;
     void (*action)();
@@ -87,15 +107,18 @@ struct CommandKey {
 
 // Keys that act once, on their key-down event, on the system as a whole. F11 switches full
 // screen; in the two-player game F is the second ship's down key and switches nothing, while the
-// one-player game, where F moves nothing, keeps it as a second full-screen key.
+// one-player game, where F moves nothing, keeps it as a second full-screen key. Pause is missing
+// from most laptops: Backspace pauses too.
 const CommandKey commandKeys[] = {
+    {SDLK_PAUSE, kernel_toggleSuspendAllTasks},
+    {SDLK_BACKSPACE, kernel_toggleSuspendAllTasks},
     {SDLK_SPACE, restartAfterGameOver},
     {SDLK_F11, task_video_toggleFullscreen},
 #ifdef TRELVIK_SOLO
     {SDLK_f, task_video_toggleFullscreen},
 #endif
-    {SDLK_m, [] { task_audio_resume(); }},
-    {SDLK_n, task_audio_suspend},
+    {SDLK_m, [] { task_audio_mute(false); }},
+    {SDLK_n, [] { task_audio_mute(true); }},
     {SDLK_q, toggleInvincible},
     {SDLK_F2, task_video_toggleShowFPS},
     {SDLK_F3, task_video_toggleDrawWireframe},
@@ -103,6 +126,22 @@ const CommandKey commandKeys[] = {
     {SDLK_F7, task_video_switchDisplaylists},
     {SDLK_F8, task_video_toggleFrustumCulling},
 };
+
+// Each start reads the ships' keys from the settings afresh; a binding that cannot be taken is
+// reported and leaves its action on the default key.
+void bindShipKeys()
+{
+#ifdef TRELVIK_SOLO
+    ShipKeys keys[ship_count] = {default_player_keys};
+#else
+    ShipKeys keys[ship_count] = {default_player_keys, default_player2_keys};
+#endif
+    const auto value = [](const std::string &setting) { return settings_findCharSetting(setting.c_str()); };
+    for (const KeymapProblem &problem : keymap_bind(keys, ship_count, value, task_input_commandKeys()))
+        error("%s", problem.message.c_str());
+    for (int ship = 0; ship < ship_count; ++ship)
+        *task_test_shipKeys(ship) = keys[ship];
+}
 
 bool nameHas(std::string name, const char *part)
 {
@@ -113,14 +152,14 @@ bool nameHas(std::string name, const char *part)
 
 // SDL 1.2 numbers a pad's buttons in the order its driver lists them, so where the start button
 // lies depends on the pad. Xbox-style pads list it eighth, Sony's tenth.
-int restartButtonOf(const std::string &name, int buttons)
+int startButtonOf(const std::string &name, int buttons)
 {
-    int start = fallback_restart_button;
+    int start = fallback_start_button;
     if (nameHas(name, "x-box") || nameHas(name, "xbox"))
         start = 7;
     else if (nameHas(name, "sony") || nameHas(name, "playstation"))
         start = 9;
-    return start < buttons ? start : fallback_restart_button;
+    return start < buttons ? start : fallback_start_button;
 }
 
 #ifndef TRELVIK_SOLO
@@ -191,7 +230,7 @@ void openPads()
         const bool wasListed = pad.listed;
         const std::string oldName = pad.name;
         pad.listed = slot < count;
-        pad.restartButton = fallback_restart_button;
+        pad.startButton = fallback_start_button;
         pad.name = pad.listed && SDL_JoystickName(slot) != nullptr ? SDL_JoystickName(slot) : "";
         if (!pad.listed)
             continue;
@@ -201,7 +240,7 @@ void openPads()
                 error("Failed to open gamepad %d (%s). %s", slot + 1, pad.name.c_str(), SDL_GetError());
             continue;
         }
-        pad.restartButton = restartButtonOf(pad.name, SDL_JoystickNumButtons(pad.joystick.get()));
+        pad.startButton = startButtonOf(pad.name, SDL_JoystickNumButtons(pad.joystick.get()));
     }
     enablePadEvents();
 }
@@ -259,7 +298,11 @@ void rescanPads()
 // has gone quiet may have been unplugged, and is what the re-scan is for.
 bool rescanDue(uint32_t now)
 {
-    if (!joysticksOpen || now - lastScan < rescan_interval)
+    if (!joysticksOpen)
+        return false;
+    if (input_devices_changed(now))
+        rescanWanted = true;
+    if (!rescanWanted)
         return false;
     bool holding = false;
     for (const PadControls &c : padControls) {
@@ -279,7 +322,7 @@ void padEvent(const SDL_Event &e)
     if (slot >= max_pads)
         return;
     PadControls &c = padControls[slot];
-    c.lastReport = task_timer_getTicks();
+    c.lastReport = task_timer_getRealTicks();
     switch (e.type) {
     case SDL_JOYAXISMOTION:
         if (e.jaxis.axis == 0)
@@ -298,8 +341,8 @@ void padEvent(const SDL_Event &e)
             c.bullets = down;
         else if (e.jbutton.button == rocket_button)
             c.rockets = down;
-        else if (down && e.jbutton.button == pads[slot].restartButton)
-            task_input_commandKey(SDLK_SPACE);
+        else if (down && e.jbutton.button == pads[slot].startButton)
+            padStart();
         break;
     }
     default:
@@ -339,16 +382,18 @@ int task_input_start()
 {
     if (SDL_EnableKeyRepeat(0, 30) < 0)
         error("Failed to disable key repeat. %s", SDL_GetError());
+    bindShipKeys();
     closePads();
     padControls = {};
     for (Pad &pad : pads)
         pad = Pad{};
-    lastScan = task_timer_getTicks();
+    rescanWanted = false;
     joysticksOpen = SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0;
     if (!joysticksOpen) {
         error("Failed to initialise SDL_INIT_JOYSTICK. %s", SDL_GetError());
         return 1;
     }
+    input_devices_watch(input_devices_dir(), task_timer_getRealTicks());
     openPads();
     announcePads();
     return 1;
@@ -361,6 +406,7 @@ void task_input_stop()
     if (joysticksOpen && SDL_WasInit(SDL_INIT_JOYSTICK) != 0)
         SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
     joysticksOpen = false;
+    input_devices_unwatch();
 }
 
 void task_input_suspend() {}
@@ -368,6 +414,14 @@ void task_input_suspend() {}
 int task_input_resume()
 {
     return 1;
+}
+
+std::vector<SDLKey> task_input_commandKeys()
+{
+    std::vector<SDLKey> keys = {SDLK_ESCAPE};
+    for (const CommandKey &command : commandKeys)
+        keys.push_back(command.key);
+    return keys;
 }
 
 bool task_input_commandKey(SDLKey key)
@@ -399,6 +453,9 @@ void task_input_tick()
         case SDL_VIDEORESIZE:
             task_video_resize(event.resize.w, event.resize.h);
             break;
+        case SDL_ACTIVEEVENT:
+            focusLost(event.active);
+            break;
         case SDL_JOYAXISMOTION:
         case SDL_JOYHATMOTION:
         case SDL_JOYBUTTONDOWN:
@@ -411,9 +468,9 @@ void task_input_tick()
     }
     if (quit)
         kernel_quit();
-    const uint32_t now = task_timer_getTicks();
+    const uint32_t now = task_timer_getRealTicks();
     if (rescanDue(now)) {
-        lastScan = now;
+        rescanWanted = false;
         rescanPads();
     }
     takeKeyState();

@@ -6,7 +6,10 @@
 
 #include <SDL.h>
 
-// Also opens the gamepads SDL reports (two at most, one in the one-player game), naming each on
+#include <vector>
+
+// Binds the ships' keys from the settings (player1_left=... , reporting any it cannot take) and
+// opens the gamepads SDL reports (two at most, one in the one-player game), naming each on
 // standard output; a pad that cannot be opened is reported and the keyboard plays on.
 int task_input_start();
 // Closes the gamepads and SDL's joystick subsystem.
@@ -25,3 +28,5 @@ bool task_input_isKeyUp(SDLKey key);
 
 // Performs the command key's action; false when the key has none.
 bool task_input_commandKey(SDLKey key);
+// Escape and every command key of this program: no ship's action may be bound to one.
+std::vector<SDLKey> task_input_commandKeys();

@@ -1,5 +1,6 @@
-// task_timer.cpp -- frame timing. The start time is taken once, when the task starts (after all
-// loading); the kept tick state is never reset, so the first interval covers the whole start-up.
+// task_timer.cpp -- frame timing and the game's clock. The start time is taken once, when the task
+// starts (after all loading); the kept tick state is never reset, so the first interval covers the
+// whole start-up. The game's clock is the real one less the time the task spent suspended.
 #include "tasks/task_timer.h"
 
 #include "game/task_test.h"
@@ -19,7 +20,9 @@ struct Timer {
 };
 
 uint32_t startTicks = 0;
-uint32_t oldTicks = 0;
+uint32_t oldTicks = 0;      // the real clock's reading when the task was suspended
+bool suspended = false;
+uint32_t pausedTicks = 0;   // the time spent suspended so far, which the game's clock leaves out
 std::list<Timer> timerlist; // sorted by ascending due
 
 // Kept between ticks.
@@ -31,14 +34,21 @@ TimerClock clockSource = nullptr;
 
 } // namespace
 
-uint32_t task_timer_getTicks()
+uint32_t task_timer_getRealTicks()
 {
     return clockSource ? clockSource() : SDL_GetTicks();
+}
+
+uint32_t task_timer_getTicks()
+{
+    return (suspended ? oldTicks : task_timer_getRealTicks()) - pausedTicks;
 }
 
 void task_timer_setClock(TimerClock clock)
 {
     clockSource = clock;
+    suspended = false;
+    pausedTicks = 0;
     frameTime = 0;
     lastTime = 0;
     frames = 0;
@@ -62,16 +72,23 @@ void task_timer_stop()
     timerlist.clear();
 }
 
+// While suspended the game's clock stands still and the frame interval is 0, so what is still
+// drawn (particles, explosions, shields) stands still too. The timers' due times are readings of
+// the game's clock: they stay as far ahead as they were.
 void task_timer_suspend()
 {
-    oldTicks = task_timer_getTicks();
+    if (suspended)
+        return;
+    oldTicks = task_timer_getRealTicks();
+    suspended = true;
+    g_frameInterval = 0;
 }
 
 int task_timer_resume()
 {
-    const uint32_t suspended = task_timer_getTicks() - oldTicks;
-    for (Timer &timer : timerlist)
-        timer.due += suspended;
+    if (suspended)
+        pausedTicks += task_timer_getRealTicks() - oldTicks;
+    suspended = false;
     return 1;
 }
 

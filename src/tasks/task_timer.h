@@ -13,8 +13,11 @@ void task_timer_suspend();
 int task_timer_resume();
 void task_timer_tick();
 
-// The clock in milliseconds; the one source of time for every rule of the game.
+// The game's clock in milliseconds; the one source of time for every rule of the game. It stands
+// still while the task is suspended (the game paused), and goes on from there on resume.
 uint32_t task_timer_getTicks();
+// The real clock in milliseconds, which a pause does not stop (for input and pacing).
+uint32_t task_timer_getRealTicks();
 
 // Takes the current clock reading as the start time.
 void task_timer_reset();
@@ -23,8 +26,8 @@ void task_timer_reset();
 // and among timers due together the one added last comes first.
 void task_timer_add(const char *name, uint32_t delay);
 
-// Where the clock comes from: SDL's millisecond counter unless a test sets its own.
-// nullptr restores SDL's. Also resets the tick's kept state (for tests).
+// Where the real clock comes from: SDL's millisecond counter unless a test sets its own.
+// nullptr restores SDL's. Also resets the tick's kept state and the paused time (for tests).
 using TimerClock = uint32_t (*)();
 void task_timer_setClock(TimerClock clock);
 

@@ -320,6 +320,9 @@ int task_video_start()
     SDL_GL_SetAttribute(SDL_GL_ACCUM_GREEN_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_ACCUM_BLUE_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_ACCUM_ALPHA_SIZE, 0);
+    // Swaps wait for the display's refresh unless the player says otherwise (the driver may
+    // have the last word either way).
+    SDL_GL_SetAttribute(SDL_GL_SWAP_CONTROL, settings_getOptionalBool("vsync", true) ? 1 : 0);
 
     task_video_resize(width, height);
     if (mainWindow == nullptr)

@@ -82,6 +82,20 @@ fresh
 sed -i 's/^screen_width=.*/screen_width=wide/' "$CASE/config.ini"
 expect_case "a width without digits" 1 "config.ini:[0-9]*:1: error: screen_width=wide is not a number; the game reads 0"
 
+fresh
+printf 'vsync=false max_fps=60 player1_bullets=right_ctrl player2_up=w\n' >>"$CASE/config.ini"
+run_check
+check "optional settings and player keys as the game takes them: no problem" [ "$STATUS" = 0 ]
+
+fresh
+printf 'max_fps=-30\nplayer1_up=space\nplayer2_left=left\n' >>"$CASE/config.ini"
+line=$(grep -n '^max_fps=' "$CASE/config.ini" | cut -d: -f1)
+expect_case "a frame limit below 0" 1 "config.ini:$line:1: error: max_fps=-30 is not a whole number from 0 up; the game reports it and keeps 0"
+check "a player key on a command key" mentions \
+    "config.ini:$((line + 1)):1: error: Setting player1_up=space: space is a command key; player1_up stays up"
+check "a player key another action holds" mentions \
+    "config.ini:$((line + 2)):1: error: Setting player2_left=left: left is already the key of player1_left; player2_left stays d"
+
 # ---- data/level1.map ----
 fresh
 rm "$CASE/data/level1.map"

@@ -4,6 +4,8 @@
 # button fires, the keyboard keeps working beside it, pulling it out lets go of the held fire
 # button, plugging it back in needs no restart, and after a game over its third button starts a
 # new game. Only the shot sound is left audible, so the sound output tells when shots are fired.
+# The game looks for pads again only when its device directory changes: here a directory of the
+# test's own, where plugging makes a device file and unplugging removes it.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/game_lib.sh"
 
@@ -26,7 +28,14 @@ ENEMY1 $x $y -100"
 done
 
 PAD_FILE=""
-pad() { echo "1 $*" >>"$PAD_FILE"; }
+DEVICES=""
+pad() {
+    echo "1 $*" >>"$PAD_FILE"
+    case $1 in
+    unplug) rm -f "$DEVICES/event0" ;;
+    plug) : >"$DEVICES/event0" ;;
+    esac
+}
 size_of() { stat -c %s "$1"; }
 # Whether a shot is heard in the sound output after byte $2; the output may trail a busy machine's
 # game by a second or more, so it is given three seconds to come.
@@ -49,8 +58,11 @@ for program in trelvik trelvik-solo; do
     PAD_FILE="$WORK/pad-$program"
     rm -f "$audio"
     : >"$PAD_FILE"
+    DEVICES="$WORK/devices-$program"
+    mkdir -p "$DEVICES"
+    : >"$DEVICES/event0"
     (cd "$WORK/run" && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$audio" STAND_IN_PADS="Stand-in Pad" \
-        STAND_IN_PAD_FILE="$PAD_FILE" LD_PRELOAD="$STAND_IN" \
+        STAND_IN_PAD_FILE="$PAD_FILE" TRELVIK_INPUT_DIR="$DEVICES" LD_PRELOAD="$STAND_IN" \
         ASAN_OPTIONS="verify_asan_link_order=0${ASAN_OPTIONS:+:$ASAN_OPTIONS}" \
         exec "$BUILD_RUN_DIR/$program" >"$WORK/out" 2>"$WORK/err") &
     APP_PID=$!

@@ -6,8 +6,12 @@
 #include "game/actor.h"
 #include "game/task_test.h"
 #include "graphics/camera.h"
+#include "kernel/kernel.h"
+#include "kernel/task.h"
 
+#include <SDL_mixer.h>
 #include <gtest/gtest.h>
+#include <utility>
 
 namespace {
 
@@ -28,6 +32,10 @@ constexpr int start_lifes = 5;
 constexpr float frame = 0.1f;             // seconds per pass in these tests
 constexpr float step = frame * 150.0f;    // a ship's move in one pass
 constexpr float scroll = frame * 50.0f;   // the camera's move in one pass
+constexpr float player_z = -100.0f;
+
+int startOk() { return 1; }
+void nothing() {}
 
 class GameTask : public GameScene {
 protected:
@@ -504,12 +512,80 @@ TEST_F(GameTask, AShipFliesFiresLaunchesRocketsAndRestartsWithAPadAlone)
     task_test_tick();
     EXPECT_FLOAT_EQ(x(g_player), x0 + step) << "a released pad leaves the ship where it is";
 
+    // No known layout: the button after the fire buttons is the start button. In play it pauses
+    // and resumes; on the game-over screen it starts a new game.
+    test_pushPadEvent(SDL_JOYBUTTONDOWN, 0, 2);
+    task_input_tick();
+    EXPECT_TRUE(kernel_isPaused());
+    test_pushPadEvent(SDL_JOYBUTTONDOWN, 0, 2);
+    task_input_tick();
+    EXPECT_FALSE(kernel_isPaused());
     gamestate = GAMESTATE_GAMEOVER;
     g_score = 500;
-    test_pushPadEvent(SDL_JOYBUTTONDOWN, 0, 2); // no known layout: the button after the fire buttons
+    test_pushPadEvent(SDL_JOYBUTTONDOWN, 0, 2);
     task_input_tick();
     EXPECT_EQ(gamestate, GAMESTATE_READY);
     EXPECT_EQ(g_score, 0);
+    EXPECT_FALSE(kernel_isPaused());
+}
+
+// The pause through the kernel, as the program runs it: several seconds paused mid-level leave
+// the ships, the enemies, the scroll, the score, the lives and the game's clock where they stood,
+// silence the music, and the first frame after it moves by one frame's worth only.
+TEST_F(GameTask, APauseStopsTheGameAndItsSoundAndResumingCarriesOnWithoutAJump)
+{
+    Task timer{true, startOk, nothing, task_timer_suspend, task_timer_resume, task_timer_tick};
+    Task input{false, startOk, nothing, task_input_suspend, task_input_resume, task_input_tick};
+    Task game{true, startOk, nothing, task_test_suspend, task_test_resume, task_test_tick};
+    Task audio{true, startOk, nothing, task_audio_suspend, task_audio_resume, task_audio_tick};
+    Task video{false, startOk, nothing, task_video_suspend, task_video_resume, task_video_tick};
+    for (auto [task, priority] : {std::pair{&timer, 10u}, {&input, 50u}, {&game, 100u}, {&audio, 750u}, {&video, 1000u}})
+        kernel_addTask(task, priority);
+    // One pass of the main loop: what the kernel suspended is not ticked.
+    const auto pass = [&](uint32_t ms) {
+        now += ms;
+        for (Task *task : {&timer, &input, &game, &audio, &video})
+            if (!kernel_isPaused() || !task->suspendable)
+                task->tick();
+    };
+    play(GAMESTATE_SCROLLING);
+    task_timer_tick(); // the passes below are 100 ms each from here
+    // Windows of other tests on the same display take the focus at will, which would pause.
+    SDL_EventState(SDL_ACTIVEEVENT, SDL_IGNORE);
+    actor_new(ACTOR_ENEMY1, 150, 0, player_z);
+    for (int i = 0; i < 5; ++i)
+        pass(100);
+    struct Still {
+        float ship, camera, enemy;
+        int score, lifes;
+        uint32_t clock;
+        bool operator==(const Still &) const = default;
+    };
+    const auto still = [] {
+        return Still{x(g_player), g_camera->position->x, x(actorsOfKind(ACTOR_ENEMY1).at(0)), g_score, g_lifes,
+                     task_timer_getTicks()};
+    };
+    hold({SDLK_RIGHT});
+    press(SDLK_PAUSE);
+    const Still before = still();
+    for (int i = 0; i < 50; ++i)
+        pass(100);
+    EXPECT_TRUE(still() == before) << "five seconds paused";
+    EXPECT_TRUE(task_video_isPaused());
+    EXPECT_FLOAT_EQ(g_frameInterval, 0.0f);
+    const bool sound = Mix_QuerySpec(nullptr, nullptr, nullptr) != 0;
+    EXPECT_TRUE(!sound || Mix_PausedMusic() == 1) << "the music stops";
+
+    press(SDLK_PAUSE);
+    EXPECT_TRUE(still() == before);
+    pass(100);
+    EXPECT_NEAR(g_frameInterval, 0.1f, 1e-4f);
+    EXPECT_EQ(task_timer_getTicks(), before.clock + 100);
+    EXPECT_NEAR(g_camera->position->x, before.camera + scroll, 1e-3f);
+    EXPECT_NEAR(x(g_player), before.ship + scroll + step, 1e-3f);
+    EXPECT_TRUE(!sound || Mix_PausedMusic() == 0) << "and goes on";
+    kernel_removeAllTasks();
+    SDL_EventState(SDL_ACTIVEEVENT, SDL_ENABLE);
 }
 
 TEST_F(GameTask, QSwitchesInvincibilityAndASecondQSwitchesItBack)

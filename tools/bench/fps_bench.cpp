@@ -75,7 +75,7 @@ bool start()
 {
     const std::string config = (std::filesystem::temp_directory_path() / "trelvik-fps-config.ini").string();
     std::ofstream(config) << "useDisplaylists=true\nscreen_width=" << bench_width << "\nscreen_height=" << bench_height
-                          << "\nscreen_bpp=24\nfullscreen=false\n";
+                          << "\nscreen_bpp=24\nfullscreen=false\nvsync=false\n";
     const bool parsed = settings_parseFile(config.c_str());
     std::filesystem::remove(config);
     if (!parsed || SDL_Init(SDL_INIT_TIMER) < 0 || !task_video_start())

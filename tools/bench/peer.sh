@@ -32,7 +32,7 @@ pid=""
 trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
 mkdir -p "$work/ours" "$work/peer-home"
 ln -s "$build/run/data" "$work/ours/data"
-printf 'useDisplaylists=true\nscreen_width=640\nscreen_height=480\nscreen_bpp=24\nfullscreen=false\n' >"$work/ours/config.ini"
+printf 'useDisplaylists=true\nscreen_width=640\nscreen_height=480\nscreen_bpp=24\nfullscreen=false\nvsync=false\n' >"$work/ours/config.ini"
 # The peer's settings: a 640 x 480 window in true colour with all its effects (its defaults
 # otherwise); a home of its own so nothing of the user's is read or written.
 printf 'screenWidth 640\nscreenHigh 480\nfull_screen 0\ntrue_color 1\ngfxLevel 2\nshow_fps 0\n' \

@@ -30,7 +30,7 @@ echo "== 2. Game tick =="
 echo
 echo "== 3. Start-up and memory =="
 ln -s "$build/run/data" "$work/data"
-printf 'useDisplaylists=true\nscreen_width=640\nscreen_height=480\nscreen_bpp=24\nfullscreen=false\n' >"$work/config.ini"
+printf 'useDisplaylists=true\nscreen_width=640\nscreen_height=480\nscreen_bpp=24\nfullscreen=false\nvsync=false\n' >"$work/config.ini"
 printf '%-14s %12s %14s %15s %16s %16s %15s %10s\n' program "start-up ms" "RSS loaded kB" "RSS 1000 fr kB" "RSS 10000 fr kB" "HWM 10000 fr kB" "1000->10000 fr" "10000 fr s"
 for program in trelvik trelvik-solo; do
     probe="$work/probe-$program"

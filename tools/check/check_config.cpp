@@ -1,30 +1,46 @@
 // check_config.cpp -- config.ini through the game's own word splitting and value reading.
 #include "check_config.h"
 
+#include "game/task_test.h"
 #include "kernel/settings.h"
+#include "tasks/keymap.h"
+#include "tasks/task_input.h"
 
+#include <SDL.h>
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 namespace {
 
 constexpr const char *configFile = "config.ini";
 
-enum class KeyType { boolean, size, depth };
+enum class KeyType { boolean, size, depth, optionalBool, count, shipKey };
 
 struct Key {
-    const char *name;
+    std::string name;
     KeyType type;
+    const char *fallback = ""; // what an optional key stays at when its value is bad
 };
 
 // Every key the game reads, and nothing else.
-constexpr Key keys[] = {
-    {"useDisplaylists", KeyType::boolean}, {"screen_width", KeyType::size}, {"screen_height", KeyType::size},
-    {"screen_bpp", KeyType::depth},        {"fullscreen", KeyType::boolean},
-};
+std::vector<Key> gameKeys()
+{
+    std::vector<Key> keys = {
+        {"useDisplaylists", KeyType::boolean}, {"screen_width", KeyType::size},  {"screen_height", KeyType::size},
+        {"screen_bpp", KeyType::depth},        {"fullscreen", KeyType::boolean}, {"vsync", KeyType::optionalBool, "true"},
+        {"max_fps", KeyType::count, "0, no limit"},
+    };
+    for (int ship = 0; ship < ship_count; ++ship)
+        for (int action = 0; action < keymap_actionCount; ++action)
+            keys.push_back({keymap_settingName(ship, action), KeyType::shipKey});
+    return keys;
+}
+const std::vector<Key> keys = gameKeys();
 
 bool plainDecimal(const std::string &value)
 {
@@ -48,6 +64,18 @@ std::string setting(const SettingsPair &pair)
 void checkValue(CheckReport &report, const Key &key, const SettingsPair &pair)
 {
     const int line = pair.place.line, column = pair.place.column;
+    if (key.type == KeyType::shipKey)
+        return; // all of them together, below
+    if (key.type == KeyType::optionalBool || key.type == KeyType::count) {
+        const bool good = key.type == KeyType::count ? settings_isCount(pair.value.c_str())
+                                                     : pair.value == "true" || pair.value == "false";
+        if (!good)
+            check_error(report, configFile,
+                        setting(pair) + " is not " + (key.type == KeyType::count ? "a whole number from 0 up" : "true or false") +
+                            "; the game reports it and keeps " + key.fallback,
+                        line, column);
+        return;
+    }
     if (key.type == KeyType::boolean) {
         if (pair.value == "true" || pair.value == "false")
             return;
@@ -94,6 +122,42 @@ const Key *findKey(const std::string &name)
     return nullptr;
 }
 
+// The ships' keys bound as the two-player game binds them. SDL names keys only once its video
+// has started; a driver that needs no display will do.
+void checkShipKeys(CheckReport &report, const SettingsText &read)
+{
+    const char *driver = std::getenv("SDL_VIDEODRIVER");
+    const std::string saved = driver != nullptr ? driver : "";
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    const bool video = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    if (driver != nullptr)
+        setenv("SDL_VIDEODRIVER", saved.c_str(), 1);
+    else
+        unsetenv("SDL_VIDEODRIVER");
+    if (!video) {
+        check_warning(report, configFile, std::string("the player keys are not checked: ") + SDL_GetError());
+        return;
+    }
+    const auto last = [&read](const std::string &name) -> const SettingsPair * {
+        const SettingsPair *found = nullptr;
+        for (const SettingsPair &pair : read.pairs)
+            if (pair.key == name)
+                found = &pair;
+        return found;
+    };
+    ShipKeys ships[ship_count] = {default_player_keys, default_player2_keys};
+    const auto value = [&last](const std::string &name) -> const char * {
+        const SettingsPair *pair = last(name);
+        return pair != nullptr ? pair->value.c_str() : nullptr;
+    };
+    for (const KeymapProblem &problem : keymap_bind(ships, ship_count, value, task_input_commandKeys())) {
+        const SettingsPair *pair = last(problem.setting);
+        check_error(report, configFile, problem.message + "; the game reports it",
+                    pair != nullptr ? pair->place.line : 0, pair != nullptr ? pair->place.column : 0);
+    }
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
 } // namespace
 
 void check_config(CheckReport &report)
@@ -129,7 +193,8 @@ void check_config(CheckReport &report)
     for (const SettingsPair &pair : read.pairs)
         if (findKey(pair.key) == nullptr)
             check_warning(report, configFile, "unknown key " + pair.key + "; the game reads only useDisplaylists, "
-                                              "screen_width, screen_height, screen_bpp and fullscreen",
+                                              "screen_width, screen_height, screen_bpp, fullscreen, vsync, max_fps "
+                                              "and the player keys (player1_left ... player2_rockets)",
                           pair.place.line, pair.place.column);
 
     for (const Key &key : keys) {
@@ -144,11 +209,14 @@ void check_config(CheckReport &report)
                               last->place.line, last->place.column);
             last = &pair;
         }
-        if (last == nullptr)
+        const bool optional = key.type == KeyType::optionalBool || key.type == KeyType::count ||
+                              key.type == KeyType::shipKey;
+        if (last == nullptr && !optional)
             check_error(report, configFile,
                         std::string("no ") + key.name + "=<value>; the game reports it and reads " +
                             (key.type == KeyType::boolean ? "false" : "0"));
-        else
+        else if (last != nullptr)
             checkValue(report, key, *last);
     }
+    checkShipKeys(report, read);
 }
