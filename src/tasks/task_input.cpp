@@ -68,11 +68,14 @@ std::array<Pad, max_pads> pads;
 bool joysticksOpen = false; // this task started SDL's joystick subsystem
 uint32_t lastScan = 0;
 
-// A new game only from the game-over screen; in every other state Space does nothing.
+// A new game from the game-over screen, the next level at once from a won one; in every other
+// state Space does nothing.
 void restartAfterGameOver()
 {
     if (gamestate == GAMESTATE_GAMEOVER)
         task_test_restart();
+    else if (gamestate == GAMESTATE_WON)
+        task_test_nextLevel();
 }
 
 void toggleInvincible()
