@@ -82,14 +82,15 @@ void usage(std::FILE *out)
 {
     std::fputs("usage: trelvik-check [run-directory]\n"
                "       trelvik-check --play[=RUNS] [--fps LIST] [--csv FILE] [--plot FILE.png] [--seed FIRST]\n"
-               "                     [--pilots LIST] [--players LIST] [run-directory]\n"
+               "                     [--pilots LIST] [--players LIST] [--levels LIST] [run-directory]\n"
                "Checks config.ini and data/ of a run directory (default: the current one) the way the game reads\n"
                "them, prints one line per problem and a summary. Errors (the game would report them, misdraw or\n"
                "drop data, or the level cannot be won) give exit status 1; warnings alone give 0.\n"
-               "--play flies the level of a directory without errors with autopilots under the game's own rules:\n"
-               "RUNS runs (default 20, seeds FIRST on, default 1) of every players (1,2) x pilot (novice,\n"
-               "steady, expert) at every frame rate of --fps (default 60), and prints how hard it is. --csv writes\n"
-               "one row per run, --plot draws the lives lost along the level (needs gnuplot).\n",
+               "--play flies each level of a directory without errors, then the whole campaign with lives\n"
+               "carried over, with autopilots under the game's own rules: RUNS runs (default 20, seeds FIRST on,\n"
+               "default 1) of every players (1,2) x pilot (novice, steady, expert) at every frame rate of --fps\n"
+               "(default 60), and prints how hard each is. --levels picks levels (numbers, campaign). --csv\n"
+               "writes one row per run, --plot draws the lives lost along each level (needs gnuplot).\n",
                out);
 }
 

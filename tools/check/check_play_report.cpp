@@ -495,7 +495,7 @@ bool playreport_plot(const std::string &png, const std::vector<PlayResult> &resu
     const int playerCounts[] = {2, 1};
     size_t stretches = 1;
     for (const int level : levels)
-        stretches = std::max(stretches, stretchCount(std::vector<PlayResult>(1, PlayResult{}), profileOf(profiles, level)));
+        stretches = std::max(stretches, profileOf(profiles, level).enemies.size());
     for (const PlayResult &r : results)
         for (const float at : r.lossAt)
             if (r.run.level != play_campaign)
