@@ -422,11 +422,11 @@ void printTargets(std::FILE *out, const std::vector<PlayResult> &results, const 
     const auto within = [](float v, float lo, float hi) { return !std::isnan(v) && v >= lo && v <= hi; };
     for (int p = 0; p < 2; ++p) {
         bool falling = true;
-        for (size_t i = 2; i < figures.size(); ++i)
+        for (size_t i = 1; i < figures.size(); ++i)
             falling = falling && figures[i].won[p][1] <= figures[i - 1].won[p][1];
         const float last = figures.back().won[p][1];
         const std::string who = p == 0 ? "two steady pilots" : "one steady pilot";
-        target(falling, who + ": win rates falling from level 2 to the last");
+        target(falling, who + ": win rates falling level by level");
         target(p == 0 ? within(last, 0.4f, 0.7f) : within(last, 0.2f, 0.5f),
                who + " at the last level: " + percent(last) + (p == 0 ? " (40-70%)" : " (20-50%)"));
         float worstExpert = 1;
