@@ -513,6 +513,18 @@ int countOf(const Level &level, const std::string &keyword)
 
 } // namespace
 
+// The first level is the one every version of the game has shipped: the same bytes.
+TEST(DataLevel, TheFirstLevelIsUnchanged)
+{
+    REQUIRE_DATA();
+    const std::string text = test_readFile(dataDir() + "/level1.map");
+    uint64_t hash = 0xcbf29ce484222325ull; // FNV-1a
+    for (const char c : text)
+        hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3ull;
+    EXPECT_EQ(text.size(), 12464u);
+    EXPECT_EQ(hash, 0x93980eb27cbc125full);
+}
+
 TEST(DataLevel, LevelReadsWithItsWavesCityAndBoss)
 {
     REQUIRE_DATA();

@@ -134,4 +134,26 @@ TEST(LevelParse, KeywordsMatchExactly)
         EXPECT_EQ(level_keywordKind(other), ACTOR_NONE) << other;
 }
 
+// LOOK and BOSSENERGY: entries of their own that older readers skip; a value out of range is
+// listed and ignored, and the last valid one of each wins.
+TEST(LevelParse, LookAndBossEnergyAreReadInRangeAndOtherwiseIgnored)
+{
+    const LevelRecord plain = level_parse("LEVEL: 1 A\nCAMERASTOP: 9\nBOSS1 1 2 3\n");
+    const LevelSettings defaults = level_settings(plain);
+    EXPECT_EQ(defaults.look, level_defaultLook);
+    EXPECT_EQ(defaults.bossEnergy, 2500);
+
+    const LevelRecord record = level_parse("LEVEL: 2 B\nCAMERASTOP: 9\nLOOK 0.1 0.2 0.3\nBOSSENERGY 4000 0 0\n"
+                                           "LOOK 0.5 1.2 0.5\nBOSSENERGY 10000 0 0\nBOSSENERGY 12.5 0 0\n");
+    std::vector<LevelSettingFault> faults;
+    const LevelSettings settings = level_settings(record, &faults);
+    EXPECT_EQ(settings.look, (LevelLook{0.1f, 0.2f, 0.3f}));
+    EXPECT_EQ(settings.bossEnergy, 4000);
+    ASSERT_EQ(faults.size(), 3u);
+    EXPECT_EQ(faults[0].entry, 2u);
+    EXPECT_EQ(faults[2].entry, 4u);
+    EXPECT_TRUE(level_isSetting("LOOK") && level_isSetting("BOSSENERGY") && !level_isSetting("look"));
+    EXPECT_EQ(record.entries[0].kind, ACTOR_NONE) << "no actor for a setting";
+}
+
 } // namespace

@@ -58,7 +58,7 @@ void createData(ActorBody &body, float x, float y, float z)
         break;
     case ACTOR_BOSS1:
         a.data = &body.data.emplace<Boss1Data>(Boss1Data{0.0f, 0.0f});
-        g_boss_energy = 2500;
+        g_boss_energy = g_level_boss_energy;
         break;
     case ACTOR_ROCKET_DOWN:
     case ACTOR_ROCKET_UP:

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -20,9 +21,17 @@ struct FileCloser {
 
 void loadMap(const char *path)
 {
+    LevelRecord record;
+    if (!level_read(path, record))
+        error_quit("Failed to open level file: %s", path);
+    level_apply(path, record);
+}
+
+bool level_read(const char *path, LevelRecord &record)
+{
     const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
     if (!file)
-        error_quit("Failed to open level file: %s", path);
+        return false;
     std::string text;
     char chunk[4096];
     size_t got;
@@ -30,14 +39,25 @@ void loadMap(const char *path)
         text.append(chunk, got);
     if (std::ferror(file.get()))
         error("Level file %s: read error; using what was read", path);
+    record = level_parse(text);
+    return true;
+}
 
-    const LevelRecord record = level_parse(text);
+void level_apply(const char *path, const LevelRecord &record)
+{
     if (record.level)
         g_level = *record.level;
     if (record.name)
         g_level_name = *record.name;
     if (record.cameraStop)
         camera_max = *record.cameraStop;
+    // Before the actors, so a boss takes the level's energy wherever its entry stands.
+    std::vector<LevelSettingFault> faults;
+    const LevelSettings settings = level_settings(record, &faults);
+    g_level_look = settings.look;
+    g_level_boss_energy = settings.bossEnergy;
+    for (const LevelSettingFault &fault : faults)
+        error("Level file %s: %s", path, fault.text.c_str());
 
     // The reports come in file order between the actors they follow: only the first cut word is
     // reported, and nothing after the first stop.

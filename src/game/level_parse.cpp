@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <charconv>
 #include <climits>
+#include <cmath>
+#include <iterator>
 
 namespace {
 
@@ -250,4 +252,35 @@ uint32_t level_keywordKind(std::string_view keyword)
         if (keyword == k.word)
             return k.kind;
     return ACTOR_NONE;
+}
+
+bool level_isSetting(std::string_view keyword)
+{
+    return keyword == "LOOK" || keyword == "BOSSENERGY";
+}
+
+LevelSettings level_settings(const LevelRecord &record, std::vector<LevelSettingFault> *faults)
+{
+    LevelSettings settings;
+    const auto fault = [&](size_t entry, std::string text) {
+        if (faults != nullptr)
+            faults->push_back({entry, std::move(text)});
+    };
+    for (size_t i = 0; i < record.used && i < record.entries.size(); ++i) {
+        const LevelEntry &e = record.entries[i];
+        if (e.keyword == "LOOK") {
+            const float c[3] = {e.x, e.y, e.z};
+            if (std::all_of(std::begin(c), std::end(c), [](float v) { return v >= 0.0f && v <= 1.0f; }))
+                settings.look = {e.x, e.y, e.z};
+            else
+                fault(i, "LOOK: each colour is a number from 0 to 1; the entry is ignored");
+        } else if (e.keyword == "BOSSENERGY") {
+            if (e.x >= 1.0f && e.x <= static_cast<float>(level_maxBossEnergy) && e.x == std::floor(e.x))
+                settings.bossEnergy = static_cast<int>(e.x);
+            else
+                fault(i, "BOSSENERGY: the boss's energy is a whole number from 1 to " +
+                             std::to_string(level_maxBossEnergy) + "; the entry is ignored");
+        }
+    }
+    return settings;
 }

@@ -55,6 +55,37 @@ struct LevelRecord {
 // the end. Every word of the text is looked at; nothing is trusted.
 LevelRecord level_parse(std::string_view text);
 
+// What a level may say besides its actors, each as an entry of a keyword and three numbers that
+// older readers skip:
+//   LOOK r g b         the colour of the level's air, each 0 to 1: the fog takes it as it is and
+//                      the lights are tinted by twice it, so the grey of the first level
+//                      (0.5 0.5 0.5) leaves them as they always were;
+//   BOSSENERGY e 0 0   the boss's energy, a whole number from 1 to 9999 (the other two unused).
+struct LevelLook {
+    float r, g, b;
+    bool operator==(const LevelLook &) const = default;
+};
+constexpr LevelLook level_defaultLook = {0.5f, 0.5f, 0.5f};
+constexpr int level_defaultBossEnergy = 2500;
+constexpr int level_maxBossEnergy = 9999;
+
+struct LevelSettings {
+    LevelLook look = level_defaultLook;
+    int bossEnergy = level_defaultBossEnergy;
+};
+
+// A LOOK or BOSSENERGY entry whose numbers are out of range: the game ignores it.
+struct LevelSettingFault {
+    size_t entry; // index into the record's entries
+    std::string text;
+};
+
+// The settings among the entries the game uses; the last valid entry of each keyword wins, and
+// a missing one leaves the default. Faults, when asked for, come in file order.
+LevelSettings level_settings(const LevelRecord &record, std::vector<LevelSettingFault> *faults = nullptr);
+// Whether the keyword is one of the settings above (not an actor, not unknown).
+bool level_isSetting(std::string_view keyword);
+
 // The actor kind of a level keyword ("ENEMY1", "ENEMY2", "BUILDING1", "BUILDING2", "BOSS1",
 // matched exactly); ACTOR_NONE for any other word.
 uint32_t level_keywordKind(std::string_view keyword);

@@ -1,14 +1,21 @@
 // task_test.cpp -- the game state and the game task. The state lives for the whole run; a new
 // game resets score, lives, rockets, fire rate, invincibility, camera and actors, and leaves the
-// fire clocks and the shields' sizes as they were.
+// fire clocks and the shields' sizes as they were. The next level of the campaign keeps score,
+// lives and rockets (earned by play, as the score is) and gives the ships their first fire rate
+// again, so every level starts from the same footing whatever came before it.
 #include "game/task_test.h"
 
 #include "game/actor.h"
 #include "game/level.h"
 #include "graphics/model.h"
+#include "kernel/common.h"
 #include "tasks/task_audio.h"
 #include "tasks/task_input.h"
 #include "tasks/task_timer.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
 
 int gamestate = GAMESTATE_READY;
 int g_score = 0;
@@ -24,6 +31,10 @@ ShieldPtr g_player2_shield;
 int g_rocket_count = 0;
 bool g_invincible = false;
 int g_boss_energy = 0;
+int g_level_boss_energy = level_defaultBossEnergy;
+LevelLook g_level_look = level_defaultLook;
+int g_campaign_level = 1;
+int g_campaign_levels = 1;
 camera *g_camera = nullptr;
 float camera_max = 0;
 int bulletInterval = 350;
@@ -54,6 +65,28 @@ constexpr float player2_start_y = -10.0f;
 #endif
 constexpr float player_z = -100.0f;
 constexpr int start_bulletInterval = 350;
+// More files than a campaign would ever hold; the search for the last one stops there.
+constexpr int campaign_maxLevels = 99;
+
+// When the current level was won; set by the first tick that finds the game won.
+uint32_t wonAt = 0;
+bool wonTimed = false;
+
+std::string levelPath(int n)
+{
+    char path[32];
+    std::snprintf(path, sizeof path, "data/level%d.map", n);
+    return path;
+}
+
+int countLevels()
+{
+    int n = 1;
+    std::error_code ignored;
+    while (n < campaign_maxLevels && std::filesystem::exists(levelPath(n + 1), ignored))
+        ++n;
+    return n;
+}
 
 // The models of the kinds spawned during play, loaded before play so spawning finds them cached.
 const char *const spawned_models[] = {
@@ -239,16 +272,11 @@ int task_test_resume()
     return 1;
 }
 
-void task_test_restart()
-{
-    g_score = 0;
-    g_lifes = new_game_lifes;
-    g_level = 1;
-    g_rocket_count = 0;
-    gamestate = GAMESTATE_READY;
-    g_invincible = false;
-    bulletInterval = start_bulletInterval;
+namespace {
 
+// The camera back at the start, every actor gone, the ships in their places with shields off.
+void placeShips()
+{
     if (g_camera == nullptr)
         g_camera = camera_new(0, 0, 100, 0, 0, 0, 0, 1, 0);
     else
@@ -263,12 +291,81 @@ void task_test_restart()
     if (g_player2_shield)
         g_player2_shield->active = false;
 #endif
-    loadMap("data/level1.map");
+    gamestate = GAMESTATE_READY;
+    bulletInterval = start_bulletInterval;
+    wonTimed = false;
+}
+
+void newGameState()
+{
+    g_score = 0;
+    g_lifes = new_game_lifes;
+    g_level = 1;
+    g_rocket_count = 0;
+    g_invincible = false;
+    g_campaign_levels = countLevels();
+}
+
+} // namespace
+
+void task_test_restart()
+{
+    newGameState();
+    g_campaign_level = 1;
+    placeShips();
+    loadMap(levelPath(1).c_str());
+}
+
+bool task_test_restartAt(int n)
+{
+    const std::string path = levelPath(n);
+    LevelRecord record;
+    if (n < 1 || !level_read(path.c_str(), record))
+        return false;
+    newGameState();
+    g_campaign_level = n;
+    g_campaign_levels = std::max(g_campaign_levels, n);
+    placeShips();
+    level_apply(path.c_str(), record);
+    return true;
+}
+
+bool task_test_hasNextLevel()
+{
+    return gamestate == GAMESTATE_WON && g_campaign_level < g_campaign_levels;
+}
+
+bool task_test_nextLevel()
+{
+    if (!task_test_hasNextLevel())
+        return false;
+    const std::string path = levelPath(g_campaign_level + 1);
+    LevelRecord record;
+    const bool opened = level_read(path.c_str(), record);
+    // A level without its header has no camera stop to fly to: it cannot be played.
+    if (!opened || !record.cameraStop) {
+        std::string why = "cannot be opened";
+        for (const LevelProblem &problem : record.problems)
+            if (opened && problem.fault == LevelFault::stop) {
+                why = problem.text;
+                break;
+            }
+        error("Level file %s: %s; the campaign ends at level %d", path.c_str(), why.c_str(), g_level);
+        g_campaign_levels = g_campaign_level;
+        return false;
+    }
+    ++g_campaign_level;
+    placeShips();
+    level_apply(path.c_str(), record);
+    return true;
 }
 
 void task_test_tick()
 {
     if (gamestate == GAMESTATE_READY || gamestate == GAMESTATE_GAMEOVER)
+        return;
+    if (gamestate == GAMESTATE_WON && wonTimed && task_timer_getTicks() - wonAt >= next_level_delay &&
+        task_test_nextLevel())
         return;
     if (g_camera == nullptr || g_player == nullptr)
         return; // no game has been set up
@@ -279,6 +376,10 @@ void task_test_tick()
 
     actor_iterate(actor_tick);
     actor_collideAll(); // may end the game; the rest of the tick runs regardless
+    if (gamestate == GAMESTATE_WON && !wonTimed) {
+        wonTimed = true;
+        wonAt = task_timer_getTicks();
+    }
 
     if (gamestate == GAMESTATE_SCROLLING)
         scroll();

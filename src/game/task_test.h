@@ -7,6 +7,7 @@
 #error "this header differs between trelvik and trelvik-solo"
 #endif
 
+#include "game/level_parse.h"
 #include "graphics/camera.h"
 #include "graphics/shield.h"
 #include "tasks/keymap.h"
@@ -40,6 +41,12 @@ extern ShieldPtr g_player2_shield;
 extern int g_rocket_count;     // shared by both ships
 extern bool g_invincible;
 extern int g_boss_energy;      // shared by every boss
+extern int g_level_boss_energy; // a new boss's energy: the level's, 2500 unless it says otherwise
+extern LevelLook g_level_look; // the colour of the level's air: fog, lights and sky
+// The campaign: the level files data/level1.map, data/level2.map, ... found at a new game, up to
+// the first one missing, played in turn; g_campaign_level is the number of the file in play.
+extern int g_campaign_level;
+extern int g_campaign_levels;
 extern camera *g_camera;       // made once by the game task's start, lives until exit
 extern float camera_max;       // x at which the camera stops scrolling
 extern int bulletInterval;     // least milliseconds between two bullets of one ship
@@ -88,8 +95,19 @@ void task_test_suspend();
 int task_test_resume();
 void task_test_tick();
 
-// A new game: state reset, actors cleared, players placed, the level read again.
+// A new game: state reset, actors cleared, players placed, the first level read again.
 void task_test_restart();
+// A new game begun at the campaign's level n (the autopilots fly each level on its own); false,
+// with the game as it was, when that level's file cannot be read.
+bool task_test_restartAt(int n);
+// After a win: the next level of the campaign, with score, lives and rockets carried over. False
+// (the win stays final) when there is none, or when its file cannot be read, which is reported
+// on standard error and ends the campaign.
+bool task_test_nextLevel();
+// Whether a won level is followed by another (the HUD offers it).
+bool task_test_hasNextLevel();
+// How long the win shows before the next level begins by itself, in milliseconds.
+constexpr uint32_t next_level_delay = 5000;
 
 void task_test_playExplosion();
 void task_test_playBonusSound();

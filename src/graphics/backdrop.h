@@ -6,10 +6,12 @@
 
 #include <array>
 
-// What the picture shows: the view's direction (centre minus eye) and up vector, and the window.
+// What the picture shows: the view's direction (centre minus eye) and up vector, the window, and
+// the level's look (the colour its fog and lights take), which tints the sky.
 struct BackdropView {
     std::array<float, 6> directionAndUp;
     int width, height;
+    std::array<float, 3> look;
     bool operator==(const BackdropView &) const = default;
 };
 

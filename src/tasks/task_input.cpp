@@ -72,11 +72,14 @@ bool joysticksOpen = false; // this task started SDL's joystick subsystem
 // devices have changed, and only then.
 bool rescanWanted = false;
 
-// A new game only from the game-over screen; in every other state Space does nothing.
+// A new game from the game-over screen, the next level at once from a won one; in every other
+// state Space does nothing.
 void restartAfterGameOver()
 {
     if (gamestate == GAMESTATE_GAMEOVER)
         task_test_restart();
+    else if (gamestate == GAMESTATE_WON)
+        task_test_nextLevel();
 }
 
 void toggleInvincible()

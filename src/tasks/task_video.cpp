@@ -101,6 +101,8 @@ void drawHud()
     } else if (gamestate == GAMESTATE_WON) {
         glColor3f(1, 0.5f, 0.5f);
         font_print(font1, halfWidth - 102, halfHeight, 0, "A WINNER IS YOU!!");
+        if (task_test_hasNextLevel())
+            font_print(font1, halfWidth - 198, halfHeight + 32, 0, "Press <SPACE> for the next level.");
     } else if (gamestate == GAMESTATE_GAMEOVER) {
         glColor3f(1, 0.5f, 0.5f);
         font_print(font1, halfWidth - 54, halfHeight - 32, 0, "GAME OVER");
@@ -216,8 +218,10 @@ void drawSkybox()
 BackdropView skyView()
 {
     const vector3d &eye = *g_camera->position, &centre = *g_camera->view, &up = *g_camera->up;
-    return {{centre.x - eye.x, centre.y - eye.y, centre.z - eye.z, up.x, up.y, up.z}, task_video_width,
-            task_video_height};
+    return {{centre.x - eye.x, centre.y - eye.y, centre.z - eye.z, up.x, up.y, up.z},
+            task_video_width,
+            task_video_height,
+            {g_level_look.r, g_level_look.g, g_level_look.b}};
 }
 
 // The sky comes from its picture when the backdrop holds the current view's. Otherwise the box
@@ -234,6 +238,25 @@ void drawSky()
     if (!wireframe && view == lastSkyView)
         backdrop_take(backdrop, view);
     lastSkyView = view;
+}
+
+// The look the lights and fog were last given; the first level's until a level says otherwise.
+LevelLook appliedLook = level_defaultLook;
+
+// The fog takes the look's colour; both lights are tinted by twice it, so the first level's grey
+// leaves them as they are. Only colours change: the lights keep the directions set at start.
+void setLook(const LevelLook &look)
+{
+    const GLfloat tint[3] = {2 * look.r, 2 * look.g, 2 * look.b};
+    const GLfloat ambient1[] = {tint[0], tint[1], tint[2], 1}, diffuse1[] = {tint[0], 0.5f * tint[1], 0, 1};
+    glLightfv(GL_LIGHT1, GL_AMBIENT, ambient1);
+    glLightfv(GL_LIGHT1, GL_DIFFUSE, diffuse1);
+    const GLfloat ambient2[] = {0.5f * tint[0], 0.5f * tint[1], 0.5f * tint[2], 1}, diffuse2[] = {tint[0], tint[1], 0, 1};
+    glLightfv(GL_LIGHT2, GL_AMBIENT, ambient2);
+    glLightfv(GL_LIGHT2, GL_DIFFUSE, diffuse2);
+    const GLfloat fogColor[] = {look.r, look.g, look.b, 0.4f};
+    glFogfv(GL_FOG_COLOR, fogColor);
+    appliedLook = look;
 }
 
 void setLight(GLenum light, const GLfloat ambient[4], const GLfloat diffuse[4], const GLfloat position[4])
@@ -381,6 +404,8 @@ void task_video_beginFrame()
     // The sky's picture covers every pixel: then only the depth buffer needs clearing.
     const bool skyCovers = g_camera != nullptr && !wireframe && backdrop_shows(backdrop, skyView());
     glClear(skyCovers ? GL_DEPTH_BUFFER_BIT : GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (!(g_level_look == appliedLook))
+        setLook(g_level_look);
     glPolygonMode(GL_FRONT_AND_BACK, wireframe ? GL_LINE : GL_FILL);
     glEnable(GL_TEXTURE_2D);
     glColor3f(1, 1, 1);
@@ -512,6 +537,7 @@ void task_video_initGL()
     glFogf(GL_FOG_START, 1.0f);
     glFogf(GL_FOG_END, 500.0f);
     glEnable(GL_FOG);
+    appliedLook = level_defaultLook;
 }
 
 void task_video_toggleDrawWireframe()

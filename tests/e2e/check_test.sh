@@ -133,6 +133,22 @@ line=$(grep -n '^ENEMY1' "$CASE/data/level1.map" | head -n 1 | cut -d: -f1)
 sed -i "${line}s/^ENEMY1 \([^ ]*\) [^ ]*/ENEMY1 \1 500/" "$CASE/data/level1.map"
 expect_case "an enemy above the field only warns" 0 "data/level1.map:$line:1: warning: ENEMY1 at y 500 never comes within"
 
+# ---- the later levels and the two level settings ----
+fresh
+printf 'LOOK 0.2 1.5 0.3\n' >>"$CASE/data/level3.map"
+line=$(wc -l <"$CASE/data/level3.map")
+expect_case "a look out of range" 1 "data/level3.map:$line:1: error: LOOK: each colour is a number from 0 to 1"
+check "the settings of the shipped levels draw no warning" \
+    [ "$(grep -c 'warning: unknown keyword \(LOOK\|BOSSENERGY\)' "$WORK/report")" = 0 ]
+
+fresh
+printf 'BOSSENERGY 0 0 0\n' >>"$CASE/data/level2.map"
+expect_case "a boss without energy" 1 "data/level2.map:[0-9]*:1: error: BOSSENERGY: the boss's energy is a whole number from 1 to 9999"
+
+fresh
+rm "$CASE/data/level4.map"
+expect_case "a gap in the campaign only warns" 0 "data/level5.map: warning: comes after the missing data/level4.map; the campaign ends at level 3"
+
 # ---- models ----
 fresh
 rm "$CASE/data/Enemy5.ms3d"
@@ -160,7 +176,7 @@ expect_case "a model's missing texture" 1 \
 
 fresh
 rm "$CASE/data/Building2UV.ms3d"
-sed -i '/^BUILDING2/d' "$CASE/data/level1.map"
+sed -i '/^BUILDING2/d' "$CASE"/data/level*.map
 run_check
 check "a model the level does not use may be missing (got $STATUS)" [ "$STATUS" = 0 ]
 

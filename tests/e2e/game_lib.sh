@@ -5,15 +5,15 @@ HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 pix() { python3 "$HERE/pixels.py" "$@"; }
 
-# A fresh run directory with the build's data linked file by file; a level text, if given,
-# replaces data/level1.map.
+# A fresh run directory with the build's data linked file by file; a level text, if given, is the
+# whole campaign: data/level1.map, and no later level.
 make_game_dir() { # make_game_dir [level text]
     rm -rf "$WORK/run"
     mkdir -p "$WORK/run/data"
     for f in "$BUILD_RUN_DIR"/data/*; do ln -s "$f" "$WORK/run/data/"; done
     default_config 640 480 >"$WORK/run/config.ini"
     if [ $# -gt 0 ]; then
-        rm -f "$WORK/run/data/level1.map"
+        rm -f "$WORK/run/data/"level*.map
         printf '%s\n' "$1" >"$WORK/run/data/level1.map"
     fi
 }

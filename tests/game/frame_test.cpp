@@ -279,6 +279,14 @@ TEST_F(Frame, TheSkyFromItsPictureIsTheSkyTheBoxDraws)
     camera_setPosition(g_camera, 0, 0, 100, 100, 0, 100, 0, 1, 0);
     task_video_drawFrame();
     EXPECT_GT(sameFrames(box, readFrame()), 12);
+
+    // A level of another look shows its own sky at once, not the old picture.
+    task_video_drawFrame();
+    const std::vector<Rgb> grey = readFrame();
+    g_level_look = {0.1f, 0.1f, 0.4f};
+    task_video_drawFrame();
+    EXPECT_GT(sameFrames(grey, readFrame()), 12);
+    g_level_look = level_defaultLook;
 }
 
 // Two quads side by side, each a group of its own with its own material and image.

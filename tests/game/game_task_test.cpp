@@ -13,6 +13,9 @@
 #include <gtest/gtest.h>
 #include <utility>
 
+#include <algorithm>
+#include <filesystem>
+
 namespace {
 
 using namespace scene;
@@ -484,6 +487,86 @@ TEST_F(GameTask, SpaceStartsANewGameOnlyAfterAGameOver)
     EXPECT_EQ(gamestate, GAMESTATE_READY);
     EXPECT_EQ(g_score, 0);
     EXPECT_EQ(g_lifes, start_lifes);
+}
+
+// The campaign: a won level leads on to the next after a few seconds (or at once on Space) with
+// score, lives and rockets carried and the first fire rate; the last level's win is final.
+TEST_F(GameTask, AWonLevelLeadsToTheNextCarryingScoreLivesAndRockets)
+{
+    test_writeFile(dir + "/data/level2.map",
+                   "LEVEL: 2 SECOND\nCAMERASTOP: 900\nBOSS1 950 0 -100\nLOOK 0.1 0.2 0.3\nBOSSENERGY 4000 0 0\n");
+    play();
+    EXPECT_EQ(g_boss_energy, 0) << "the first level has no boss";
+    EXPECT_EQ(g_level_look, level_defaultLook);
+    g_score = 1234;
+    g_lifes = 2;
+    g_rocket_count = 3;
+    bulletInterval = 150;
+    gamestate = GAMESTATE_WON;
+    task_test_tick();
+    now += next_level_delay - 1;
+    task_test_tick();
+    EXPECT_EQ(gamestate, GAMESTATE_WON) << "the win shows for a while";
+    now += 1;
+    task_test_tick();
+    EXPECT_EQ(gamestate, GAMESTATE_READY);
+    EXPECT_EQ(g_level, 2);
+    EXPECT_EQ(g_level_name, "SECOND");
+    EXPECT_FLOAT_EQ(camera_max, 900);
+    EXPECT_EQ(g_score, 1234);
+    EXPECT_EQ(g_lifes, 2);
+    EXPECT_EQ(g_rocket_count, 3);
+    EXPECT_EQ(bulletInterval, 350);
+    EXPECT_EQ(g_boss_energy, 4000) << "the level's energy, though its boss comes before the line";
+    EXPECT_EQ(g_level_look, (LevelLook{0.1f, 0.2f, 0.3f}));
+    EXPECT_FLOAT_EQ(g_camera->position->x, 0);
+    EXPECT_FLOAT_EQ(x(g_player), 0);
+    EXPECT_EQ(actorsOfKind(ACTOR_BOSS1).size(), 1u);
+
+    gamestate = GAMESTATE_WON;
+    task_test_tick();
+    press(SDLK_SPACE);
+    now += 10 * next_level_delay;
+    task_test_tick();
+    EXPECT_EQ(gamestate, GAMESTATE_WON) << "the last level's win is final";
+    EXPECT_EQ(g_level, 2);
+
+    gamestate = GAMESTATE_GAMEOVER;
+    press(SDLK_SPACE);
+    EXPECT_EQ(g_level, 1) << "a new game begins at the first level";
+    EXPECT_EQ(g_level_look, level_defaultLook);
+}
+
+// A next level that has gone or cannot be read ends the campaign with one line on standard
+// error; the game goes on, won.
+TEST_F(GameTask, SpaceBeginsTheNextLevelAtOnceAndAMissingOrBrokenOneEndsTheCampaign)
+{
+    const std::string next = dir + "/data/level2.map";
+    test_writeFile(next, "LEVEL: 2 SECOND\nCAMERASTOP: 900\n");
+    play();
+    gamestate = GAMESTATE_WON;
+    press(SDLK_SPACE);
+    EXPECT_EQ(g_level, 2) << "Space does not wait";
+
+    for (const bool missing : {true, false}) {
+        test_writeFile(next, missing ? "LEVEL: 2 SECOND\nCAMERASTOP: 900\n" : "LEVEL: two SECOND\nCAMERASTOP: 900\n");
+        task_test_restart();
+        if (missing)
+            std::filesystem::remove(next); // found at the new game, gone when its turn comes
+        g_score = 700;
+        gamestate = GAMESTATE_WON;
+        ::testing::internal::CaptureStderr();
+        press(SDLK_SPACE);
+        now += 10 * next_level_delay;
+        task_test_tick();
+        const std::string errors = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(gamestate, GAMESTATE_WON);
+        EXPECT_EQ(g_level, 1);
+        EXPECT_EQ(g_score, 700);
+        EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+        EXPECT_NE(errors.find("data/level2.map"), std::string::npos) << errors;
+        EXPECT_NE(errors.find("the campaign ends at level 1"), std::string::npos) << errors;
+    }
 }
 
 // The first pad SDL reports drives the first ship in either game (with no pad open here, no pad

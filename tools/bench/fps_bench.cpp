@@ -10,8 +10,10 @@
 // their shares show where the frame goes. A measurement, not a test: it prints the figures.
 //
 // Usage (under a display; tools/headless.sh gives a virtual one):
-//   trelvik_fps [run directory holding data/] [rounds] [seconds of play] [--shot SECOND FILE.bmp]
-// --shot saves the frame drawn at that second of play (the same picture in every build).
+//   trelvik_fps [run directory holding data/] [rounds] [seconds of play] [--level N] [--shot SECOND FILE.bmp]
+// --shot saves the frame drawn at that second of play (the same picture in every build). --level
+// flies level N of the campaign (default 1); for a later level each round also flies the first,
+// and the report sets the two frames' costs against each other, measured in the same run.
 #include "check_play.h"
 #include "game/task_test.h"
 #include "graphics/explosion.h"
@@ -45,6 +47,7 @@ constexpr int bench_width = 640;
 constexpr int bench_height = 480;
 constexpr int bench_fps = 60;
 constexpr unsigned bench_seed = 1;
+int benchLevel = 1;
 
 double seconds(Clock::duration d)
 {
@@ -160,6 +163,7 @@ PlayResult fly(void (*afterPass)(), float stopAfter)
     flight.shotFrame = shotFrame;
     flight.shotFile = shotFile;
     PlayRun run{ship_count, PilotSkill::steady, bench_seed, bench_fps};
+    run.level = benchLevel;
     run.stopAfter = stopAfter;
     run.afterPass = afterPass;
     return play_fly(run);
@@ -177,6 +181,9 @@ int main(int argc, char **argv)
             shotFrame = std::lround(std::atof(it[1].c_str()) * bench_fps);
             shotFile = std::filesystem::absolute(it[2]).string();
             it = args.erase(it, it + 3);
+        } else if (*it == "--level" && std::distance(it, args.end()) >= 2) {
+            benchLevel = std::max(1, std::atoi(it[1].c_str()));
+            it = args.erase(it, it + 2);
         } else {
             ++it;
         }
@@ -193,11 +200,15 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "trelvik_fps: no window (run under a display, e.g. tools/headless.sh)\n");
         return 2;
     }
+    if (benchLevel != 1 && !task_test_restartAt(benchLevel)) {
+        std::fprintf(stderr, "trelvik_fps: data/level%d.map cannot be read\n", benchLevel);
+        return 2;
+    }
     std::printf("Level %d %s at %dx%d, flown by the steady autopilots (%d ships, seed %u, %d game frames a second)\n",
                 g_level, g_level_name.c_str(), bench_width, bench_height, ship_count, bench_seed, bench_fps);
     std::printf("GL renderer: %s\n", reinterpret_cast<const char *>(glGetString(GL_RENDERER)));
 
-    std::vector<double> empties, frameRates, passRates, ratios, processorMs;
+    std::vector<double> empties, frameRates, passRates, ratios, processorMs, firstMs, firstFrameMs;
     std::array<std::vector<double>, VIDEO_STAGE_COUNT + 1> stageMs;
     long frames = 0;
     float played = 0;
@@ -218,6 +229,16 @@ int main(int argc, char **argv)
         passRates.push_back(static_cast<double>(flight.frames) / total);
         ratios.push_back(frameRates.back() / empties.back());
 
+        if (benchLevel != 1) {
+            const int level = benchLevel;
+            benchLevel = 1;
+            flight.shotFrame = -1;
+            const double firstBegin = processorSeconds();
+            fly(drawFrame, stopAfter);
+            firstMs.push_back((processorSeconds() - firstBegin) * 1000 / static_cast<double>(flight.frames));
+            firstFrameMs.push_back(seconds(flight.drawing) * 1000 / static_cast<double>(flight.frames));
+            benchLevel = level;
+        }
         fly(drawFrameByStages, stopAfter);
         for (size_t k = 0; k < stageMs.size(); ++k)
             stageMs[k].push_back(seconds(flight.stages[k]) * 1000 / static_cast<double>(flight.frames));
@@ -239,6 +260,15 @@ int main(int argc, char **argv)
     for (const double ms : processorMs)
         std::printf(" %.3f", ms);
     std::printf("\n  (ms of processor time a pass, all threads, game tick and pilots included)\n\n");
+    if (!firstMs.empty()) {
+        std::printf("%-28s %9s %9.3f  ", "level 1: processor time", "", median(firstMs));
+        for (const double ms : firstMs)
+            std::printf(" %.3f", ms);
+        std::printf("\n%-28s %9s %9.3f\n", "level 1: frame and swap", "", median(firstFrameMs));
+        std::printf("level %d against level 1, same run: processor time a pass x%.3f, frame and swap x%.3f\n\n",
+                    benchLevel, median(processorMs) / median(firstMs),
+                    1000 / median(frameRates) / median(firstFrameMs));
+    }
 
     std::printf("%-28s %9s %7s   (glFinish before and after each)\n", "stage", "ms/frame", "share");
     double sum = 0;

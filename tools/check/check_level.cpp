@@ -62,7 +62,7 @@ std::optional<LevelRecord> check_levelFile(CheckReport &report, const std::strin
     const auto skipped = [&](size_t upTo) {
         for (; entry < upTo && entry < level.entries.size(); ++entry) {
             const LevelEntry &e = level.entries[entry];
-            if (e.kind != ACTOR_NONE)
+            if (e.kind != ACTOR_NONE || level_isSetting(e.keyword))
                 continue;
             std::string hint;
             if (level_keywordKind(upper(e.keyword)) != ACTOR_NONE)
@@ -77,6 +77,12 @@ std::optional<LevelRecord> check_levelFile(CheckReport &report, const std::strin
         check_error(report, path, problem.text, problem.place.line, problem.place.column);
     }
     skipped(level.entries.size());
+    std::vector<LevelSettingFault> faults;
+    level_settings(level, &faults);
+    for (const LevelSettingFault &fault : faults) {
+        const LevelEntry &e = level.entries[fault.entry];
+        check_error(report, path, fault.text, e.place.line, e.place.column);
+    }
     return level;
 }
 

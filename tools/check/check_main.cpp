@@ -28,7 +28,12 @@
 
 namespace {
 
-constexpr const char *levelFile = "data/level1.map";
+// The campaign's levels: data/level1.map, data/level2.map, ... up to the first one missing.
+constexpr int maxLevels = 99;
+std::string levelFile(int n)
+{
+    return "data/level" + std::to_string(n) + ".map";
+}
 
 struct KindUse {
     uint32_t kind;
@@ -77,24 +82,24 @@ void usage(std::FILE *out)
 {
     std::fputs("usage: trelvik-check [run-directory]\n"
                "       trelvik-check --play[=RUNS] [--fps LIST] [--csv FILE] [--plot FILE.png] [--seed FIRST]\n"
-               "                     [--pilots LIST] [--players LIST] [run-directory]\n"
+               "                     [--pilots LIST] [--players LIST] [--levels LIST] [run-directory]\n"
                "Checks config.ini and data/ of a run directory (default: the current one) the way the game reads\n"
                "them, prints one line per problem and a summary. Errors (the game would report them, misdraw or\n"
                "drop data, or the level cannot be won) give exit status 1; warnings alone give 0.\n"
-               "--play flies the level of a directory without errors with autopilots under the game's own rules:\n"
-               "RUNS runs (default 20, seeds FIRST on, default 1) of every players (1,2) x pilot (novice,\n"
-               "steady, expert) at every frame rate of --fps (default 60), and prints how hard it is. --csv writes\n"
-               "one row per run, --plot draws the lives lost along the level (needs gnuplot).\n",
+               "--play flies each level of a directory without errors, then the whole campaign with lives\n"
+               "carried over, with autopilots under the game's own rules: RUNS runs (default 20, seeds FIRST on,\n"
+               "default 1) of every players (1,2) x pilot (novice, steady, expert) at every frame rate of --fps\n"
+               "(default 60), and prints how hard each is. --levels picks levels (numbers, campaign). --csv\n"
+               "writes one row per run, --plot draws the lives lost along each level (needs gnuplot).\n",
                out);
 }
 
-bool levelUses(const std::optional<LevelRecord> &level, uint32_t kind)
+bool levelUses(const std::vector<std::optional<LevelRecord>> &levels, uint32_t kind)
 {
-    if (!level)
-        return false;
-    for (size_t i = 0; i < level->used; ++i)
-        if (level->entries[i].kind == kind)
-            return true;
+    for (const std::optional<LevelRecord> &level : levels)
+        for (size_t i = 0; level && i < level->used; ++i)
+            if (level->entries[i].kind == kind)
+                return true;
     return false;
 }
 
@@ -103,13 +108,24 @@ bool levelUses(const std::optional<LevelRecord> &level, uint32_t kind)
 void checkRunDirectory(CheckReport &report)
 {
     check_config(report);
-    const std::optional<LevelRecord> level = check_levelFile(report, levelFile);
+    // The first level must be there; every later one the game finds at a new game is checked too.
+    std::vector<std::optional<LevelRecord>> levels = {check_levelFile(report, levelFile(1))};
+    std::error_code ignored;
+    while (levels.size() < maxLevels &&
+           std::filesystem::exists(levelFile(static_cast<int>(levels.size()) + 1), ignored))
+        levels.push_back(check_levelFile(report, levelFile(static_cast<int>(levels.size()) + 1)));
+    const int count = static_cast<int>(levels.size());
+    for (int n = count + 2; n <= maxLevels; ++n)
+        if (std::filesystem::exists(levelFile(n), ignored))
+            check_warning(report, levelFile(n),
+                          "comes after the missing " + levelFile(count + 1) + "; the campaign ends at level " +
+                              std::to_string(count) + " and never reaches it");
 
     std::vector<CheckImage> images(std::begin(startImages), std::end(startImages));
     std::map<std::string, std::unique_ptr<model>> loaded; // by file, so shared files are read once
     std::map<uint32_t, const model *> byKind;
     for (const KindUse &use : kindUses) {
-        if (!use.always && !levelUses(level, use.kind))
+        if (!use.always && !levelUses(levels, use.kind))
             continue;
         const char *file = actor_kindModel(use.kind).file;
         auto found = loaded.find(file);
@@ -117,8 +133,9 @@ void checkRunDirectory(CheckReport &report)
             found = loaded.emplace(file, check_model(report, file, use.users, images)).first;
         byKind[use.kind] = found->second.get();
     }
-    if (level)
-        check_levelPlacement(report, levelFile, *level, byKind);
+    for (int n = 1; n <= count; ++n)
+        if (levels[n - 1])
+            check_levelPlacement(report, levelFile(n), *levels[n - 1], byKind);
 
     for (const CheckImage &image : images)
         check_image(report, image);

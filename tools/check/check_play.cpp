@@ -99,7 +99,7 @@ SeenFrame see(float time, bool fighting)
 
 // A new game as the program begins one: the clock at 0, the fire clocks as the program starts
 // them, the random numbers from the seed, then the game's own new game and the timer's start.
-void newGame(unsigned seed)
+void newGame(unsigned seed, int level = 1)
 {
     clockMs = 0;
     task_timer_setClock(playClock);
@@ -112,7 +112,8 @@ void newGame(unsigned seed)
     task_input_tick();
     clearEffects();
     std::srand(seed);
-    task_test_restart();
+    if (level <= 1 || !task_test_restartAt(level))
+        task_test_restart();
     task_timer_start();
 }
 
@@ -176,14 +177,14 @@ void play_close()
 PlayResult play_fly(const PlayRun &run)
 {
     const auto wallStart = std::chrono::steady_clock::now();
-    newGame(run.seed);
+    newGame(run.seed, run.level);
     std::vector<Pilot> pilots;
     for (int ship = 0; ship < ship_count; ++ship)
         pilots.push_back(pilot_new(run.skill, ship, run.seed));
 
-    PlayResult result{run, false, 0, 0, 0, -1, 0, {}, 0};
+    PlayResult result{run, false, 0, 0, 0, -1, 0, {}, 0, g_campaign_level};
     const int startLifes = g_lifes;
-    float scrollStart = -1;
+    float scrollStart = -1, levelStart = 0;
     for (uint64_t frame = 1;; ++frame) {
         const int lifesBefore = g_lifes;
         pass(frame, run.fps);
@@ -196,7 +197,13 @@ PlayResult play_fly(const PlayRun &run)
             result.lossAt.push_back(now - scrollStart);
         if (result.bossAt < 0 && (gamestate == GAMESTATE_BOSS || gamestate == GAMESTATE_WON))
             result.bossAt = now;
-        if (gamestate == GAMESTATE_WON || gamestate == GAMESTATE_GAMEOVER || now >= play_maxSeconds ||
+        if (run.level == play_campaign && task_test_hasNextLevel() && task_test_nextLevel()) {
+            result.reached = g_campaign_level;
+            result.bossAt = -1;
+            levelStart = now;
+            continue;
+        }
+        if (gamestate == GAMESTATE_WON || gamestate == GAMESTATE_GAMEOVER || now - levelStart >= play_maxSeconds ||
             (run.stopAfter > 0 && now >= run.stopAfter)) {
             result.won = gamestate == GAMESTATE_WON;
             result.seconds = now;
@@ -215,9 +222,14 @@ PlayResult play_fly(const PlayRun &run)
     return result;
 }
 
-PlayProfile play_profile(int fps)
+int play_levelCount()
 {
-    newGame(1);
+    return g_campaign_levels;
+}
+
+PlayProfile play_profile(int fps, int level)
+{
+    newGame(1, level);
     g_invincible = true;
     std::vector<float> sum;
     std::vector<int> frames;

@@ -8,11 +8,16 @@
 
 #include <vector>
 
+// The level a run flies: a level of the campaign on its own (a new game begun there), or the
+// whole campaign from level 1 with lives carried over.
+constexpr int play_campaign = 0;
+
 struct PlayRun {
     int players; // this build's ship count
     PilotSkill skill;
     unsigned seed;
     int fps;
+    int level = 1; // a level's number, or play_campaign
     float stopAfter = 0;            // seconds of play after which the run ends undecided; 0: none
     void (*afterPass)() = nullptr;  // called after each pass (the benchmark draws the frame there)
 };
@@ -27,6 +32,7 @@ struct PlayResult {
     float bossSeconds;         // from the camera's stop to the end of the run
     std::vector<float> lossAt; // seconds of the level (from the start of the scrolling) of each life lost
     float wallSeconds;         // the computer's time for the run (not part of the run's result)
+    int reached = 1;           // the campaign's level the run ended in
 };
 
 // The game gives up on a run that has not ended by then (a boss nobody can hit).
@@ -39,8 +45,11 @@ constexpr float play_stretch = 10.0f;
 bool play_open();
 void play_close();
 
-// Flies one run: a new game seeded with run.seed, the pilots one per ship.
+// Flies one run: a new game seeded with run.seed, the pilots one per ship. A campaign run goes on
+// to the next level at once after each win, as a player pressing Space does.
 PlayResult play_fly(const PlayRun &run);
+// The number of levels of the campaign in the working directory, as a new game finds them.
+int play_levelCount();
 
 // How crowded the level is, as the game places it: a flight at fps with nobody at the keys and the
 // ships untouchable, until a stretch after the camera's stop.
@@ -48,4 +57,4 @@ struct PlayProfile {
     std::vector<float> enemies; // enemies on screen, on average, in each stretch of the level
     float stopSecond;           // second of the level at which the camera stops; < 0: never
 };
-PlayProfile play_profile(int fps);
+PlayProfile play_profile(int fps, int level = 1);

@@ -44,19 +44,44 @@ struct Flown {
     double gameSeconds = 0, wallSeconds = 0;
 };
 
+// The levels asked for; by default every level of the campaign, then the campaign itself (a
+// campaign of one level is that level).
+std::vector<int> levelsOf(const PlayOptions &options)
+{
+    if (!options.levels.empty())
+        return options.levels;
+    std::vector<int> levels;
+    for (int n = 1; n <= play_levelCount(); ++n)
+        levels.push_back(n);
+    if (play_levelCount() > 1)
+        levels.push_back(play_campaign);
+    return levels;
+}
+
 // Every row of this build's player count, in report order.
 Flown flyRows(const PlayOptions &options)
 {
     Flown flown;
-    for (const int fps : options.fps)
-        for (const PilotSkill skill : options.skills)
-            for (int i = 0; i < options.runs; ++i) {
-                const PlayResult r = play_fly({ship_count, skill, options.firstSeed + static_cast<unsigned>(i), fps});
-                flown.gameSeconds += r.seconds;
-                flown.wallSeconds += r.wallSeconds;
-                flown.results.push_back(r);
-            }
+    for (const int level : levelsOf(options))
+        for (const int fps : options.fps)
+            for (const PilotSkill skill : options.skills)
+                for (int i = 0; i < options.runs; ++i) {
+                    PlayRun run{ship_count, skill, options.firstSeed + static_cast<unsigned>(i), fps};
+                    run.level = level;
+                    const PlayResult r = play_fly(run);
+                    flown.gameSeconds += r.seconds;
+                    flown.wallSeconds += r.wallSeconds;
+                    flown.results.push_back(r);
+                }
     return flown;
+}
+
+std::string levelsText(const std::vector<int> &levels)
+{
+    std::string text;
+    for (const int v : levels)
+        text += (text.empty() ? "" : ",") + (v == play_campaign ? std::string("campaign") : std::to_string(v));
+    return text;
 }
 
 std::string joined(const std::vector<int> &values)
@@ -96,6 +121,10 @@ pid_t startSolo(const std::string &self, const PlayOptions &options, const std::
                                      pilots,
                                      "--rows",
                                      rowsFile};
+    if (!options.levels.empty()) {
+        args.push_back("--levels");
+        args.push_back(levelsText(options.levels));
+    }
     std::vector<char *> argv;
     for (std::string &arg : args)
         argv.push_back(arg.data());
@@ -174,6 +203,26 @@ bool play_parseOption(int argc, char **argv, int &i, PlayOptions &options, std::
             error = "--players needs 1, 2 or 1,2";
         return true;
     }
+    if (arg == "--levels") {
+        if (!value(text))
+            return true;
+        options.levels.clear();
+        std::stringstream in(text);
+        for (std::string item; std::getline(in, item, ',');) {
+            std::vector<int> one;
+            if (item == "campaign")
+                one = {play_campaign};
+            else if (!parseInts(item, one, 1, 99)) {
+                error = "--levels takes level numbers and campaign, separated by commas";
+                return true;
+            }
+            if (std::find(options.levels.begin(), options.levels.end(), one[0]) == options.levels.end())
+                options.levels.push_back(one[0]);
+        }
+        if (options.levels.empty())
+            error = "--levels needs at least one level";
+        return true;
+    }
     if (arg == "--pilots") {
         if (!value(text))
             return true;
@@ -240,8 +289,12 @@ int play_command(const PlayOptions &options, const std::string &self)
     // The plot and the crowding are drawn at 60 frames a second when that rate is flown.
     const bool has60 = std::find(options.fps.begin(), options.fps.end(), 60) != options.fps.end();
     const int drawnFps = has60 ? 60 : options.fps.front();
-    const PlayProfile profile = play_profile(drawnFps);
-    const std::string levelName = g_level_name;
+    std::vector<PlayProfile> profiles; // by level number, from 1
+    std::vector<std::string> names;
+    for (int n = 1; n <= play_levelCount(); ++n) {
+        profiles.push_back(play_profile(drawnFps, n));
+        names.push_back(g_level_name);
+    }
     if (wants(options, 2))
         flown = flyRows(options);
     play_close();
@@ -258,10 +311,10 @@ int play_command(const PlayOptions &options, const std::string &self)
     }
     playreport_sort(flown.results);
 
-    std::printf("trelvik-check --play: %s, %d run%s of each players x pilot, seeds %u to %u\n", levelName.c_str(),
-                options.runs, options.runs == 1 ? "" : "s", options.firstSeed,
-                options.firstSeed + static_cast<unsigned>(options.runs) - 1);
-    playreport_print(stdout, flown.results, profile);
+    std::printf("trelvik-check --play: %zu level%s, %d run%s of each level x players x pilot, seeds %u to %u\n",
+                names.size(), names.size() == 1 ? "" : "s", options.runs, options.runs == 1 ? "" : "s",
+                options.firstSeed, options.firstSeed + static_cast<unsigned>(options.runs) - 1);
+    playreport_print(stdout, flown.results, profiles, names);
     std::printf("\nFlown %zu runs: %.0f s of play in %.1f s of computing, %.0fx real time.\n",
                 flown.results.size(), flown.gameSeconds, flown.wallSeconds,
                 flown.wallSeconds > 0 ? flown.gameSeconds / flown.wallSeconds : 0.0);
@@ -280,7 +333,7 @@ int play_command(const PlayOptions &options, const std::string &self)
                 status = 2;
         }
     }
-    if (!options.plot.empty() && !playreport_plot(options.plot, flown.results, profile, drawnFps))
+    if (!options.plot.empty() && !playreport_plot(options.plot, flown.results, profiles, drawnFps))
         status = 2;
     return status;
 }

@@ -13,13 +13,14 @@ struct PlayOptions {
     std::vector<int> fps = {60};
     std::vector<PilotSkill> skills = {PilotSkill::novice, PilotSkill::steady, PilotSkill::expert};
     std::vector<int> players = {2, 1};
+    std::vector<int> levels;  // level numbers and play_campaign; empty: every level and the campaign
     std::string csv;  // absolute, or empty
     std::string plot; // absolute, or empty
     std::string rows; // the one-player program's rows file (its own option)
 };
 
 // Reads the play option at argv[i] ("--play[=RUNS]", "--fps LIST", "--csv FILE", "--plot FILE",
-// "--seed FIRST", "--pilots LIST", "--players LIST", "--rows FILE"), moving i past its value.
+// "--seed FIRST", "--pilots LIST", "--players LIST", "--levels LIST", "--rows FILE"), moving i past its value.
 // Returns false when argv[i] is not one of them; sets error when it is but is malformed.
 bool play_parseOption(int argc, char **argv, int &i, PlayOptions &options, std::string &error);
 

@@ -19,11 +19,13 @@ std::optional<PlayResult> playreport_readCsvRow(const std::string &line);
 // Orders results by frame rate, players, pilot and seed.
 void playreport_sort(std::vector<PlayResult> &results);
 
-// The difficulty table for every frame rate, the lives lost by stretch of the level, and how the
-// frame rates differ beyond run-to-run noise.
-void playreport_print(std::FILE *out, const std::vector<PlayResult> &results, const PlayProfile &profile);
+// For every level (then the campaign) and frame rate: the difficulty table and the lives lost by
+// stretch of the level; how the frame rates differ beyond run-to-run noise; and the campaign's
+// difficulty targets, each with its figure. profiles and names are by level, from level 1.
+void playreport_print(std::FILE *out, const std::vector<PlayResult> &results, const std::vector<PlayProfile> &profiles,
+                      const std::vector<std::string> &names);
 
-// Draws the enemies on screen and the lives lost per run along the level, for each skill and each
+// Draws the enemies on screen and the lives lost per run along each level, for each skill and each
 // player count, at the first frame rate, into a PNG file with gnuplot; false with a message.
-bool playreport_plot(const std::string &png, const std::vector<PlayResult> &results, const PlayProfile &profile,
-                     int fps);
+bool playreport_plot(const std::string &png, const std::vector<PlayResult> &results,
+                     const std::vector<PlayProfile> &profiles, int fps);

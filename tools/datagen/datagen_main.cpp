@@ -40,16 +40,21 @@ int main(int argc, char **argv)
     ok = sounds_writeAll(dir) && ok;
     ok = music_write(dir + "/phenomenon.wav") && ok;
     ok = icon_write(dir) && ok;
-    LevelSummary level;
-    ok = level_write(dir + "/level1.map", level) && ok;
+    std::vector<LevelSummary> levels(1);
+    ok = level_write(dir + "/level1.map", levels[0]) && ok;
+    for (int i = 0; i < level_laterCount(); ++i) {
+        levels.emplace_back();
+        ok = level_writeLater(dir, i, levels.back()) && ok;
+    }
 
     std::printf("%-18s %6s %5s  %s\n", "model", "tris", "scale", "size in the game (x y z)");
     for (const ModelReport &m : models) {
         const Vec3 size = (m.max - m.min) * m.scale;
         std::printf("%-18s %6zu %5.2f  %6.1f %6.1f %6.1f\n", m.file.c_str(), m.triangles, m.scale, size.x, size.y, size.z);
     }
-    std::printf("level: camera stop %.0f, %d ENEMY1, %d ENEMY2, %d buildings, %d boss\n", level.cameraStop, level.enemy1,
-                level.enemy2, level.buildings, level.bosses);
+    for (const LevelSummary &level : levels)
+        std::printf("level %d: camera stop %.0f, %d ENEMY1, %d ENEMY2, %d buildings, %d boss\n", level.number,
+                    level.cameraStop, level.enemy1, level.enemy2, level.buildings, level.bosses);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::printf("datagen: %s in %.2f s\n", ok ? "done" : "FAILED", seconds);
     return ok ? 0 : 1;
