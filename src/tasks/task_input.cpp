@@ -87,11 +87,14 @@ void toggleInvincible()
     g_invincible = !g_invincible;
 }
 
-// The pad's start button: on the game-over screen a new game, otherwise the pause.
+// The pad's start button: on the game-over screen a new game, after a won level the next one at
+// once, otherwise the pause.
 void padStart()
 {
-    if (gamestate == GAMESTATE_GAMEOVER && !kernel_isPaused())
+    if (!kernel_isPaused() && gamestate == GAMESTATE_GAMEOVER)
         task_test_restart();
+    else if (!kernel_isPaused() && task_test_hasNextLevel())
+        task_test_nextLevel();
     else
         kernel_toggleSuspendAllTasks();
 }

@@ -495,6 +495,7 @@ TEST_F(GameTask, AWonLevelLeadsToTheNextCarryingScoreLivesAndRockets)
 {
     test_writeFile(dir + "/data/level2.map",
                    "LEVEL: 2 SECOND\nCAMERASTOP: 900\nBOSS1 950 0 -100\nLOOK 0.1 0.2 0.3\nBOSSENERGY 4000 0 0\n");
+    g_boss_energy = 0; // only a boss sets it, and an earlier game's may still stand
     play();
     EXPECT_EQ(g_boss_energy, 0) << "the first level has no boss";
     EXPECT_EQ(g_level_look, level_defaultLook);
@@ -539,7 +540,7 @@ TEST_F(GameTask, AWonLevelLeadsToTheNextCarryingScoreLivesAndRockets)
 
 // A next level that has gone or cannot be read ends the campaign with one line on standard
 // error; the game goes on, won.
-TEST_F(GameTask, SpaceBeginsTheNextLevelAtOnceAndAMissingOrBrokenOneEndsTheCampaign)
+TEST_F(GameTask, SpaceOrStartBeginsTheNextLevelAtOnceAndAMissingOrBrokenOneEndsTheCampaign)
 {
     const std::string next = dir + "/data/level2.map";
     test_writeFile(next, "LEVEL: 2 SECOND\nCAMERASTOP: 900\n");
@@ -547,6 +548,12 @@ TEST_F(GameTask, SpaceBeginsTheNextLevelAtOnceAndAMissingOrBrokenOneEndsTheCampa
     gamestate = GAMESTATE_WON;
     press(SDLK_SPACE);
     EXPECT_EQ(g_level, 2) << "Space does not wait";
+    task_test_restart();
+    gamestate = GAMESTATE_WON;
+    test_pushPadEvent(SDL_JOYBUTTONDOWN, 0, 2); // the start button of a pad of no known layout
+    task_input_tick();
+    EXPECT_EQ(g_level, 2) << "the pad's start button goes on at once, rather than pausing";
+    EXPECT_FALSE(kernel_isPaused());
 
     for (const bool missing : {true, false}) {
         test_writeFile(next, missing ? "LEVEL: 2 SECOND\nCAMERASTOP: 900\n" : "LEVEL: two SECOND\nCAMERASTOP: 900\n");
