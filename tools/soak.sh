@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Soak test: plays a built program for a given time with random keys sent from outside, then
 # Escape. Passes when it exits with status 0, standard error holds no sanitizer report, and its
-# resident memory grows by less than 5% from the end of the warm-up to the end of the run
-# (each the average of a tenth of the measured time).
+# memory grows by less than 5% from the end of the warm-up to the end of the run (each the
+# median of a quarter of the measured time). The memory judged is, in a sanitizer build, the bytes
+# the program holds allocated (it writes them to TRELVIK_HEAP_LOG once a second), elsewhere its
+# resident memory; resident memory is printed either way.
 # Usage: tools/soak.sh <program> <seconds> [warm-up seconds]
 #   e.g. tools/soak.sh build-asan/run/trelvik 600
 # Runs under its own virtual display (tools/headless.sh) unless DISPLAY is set. The program runs
@@ -46,6 +48,7 @@ export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 # Freed memory is also kept rather than handed back to the system every few seconds, so that
 # resident memory follows what the game holds instead of the allocator's periodic release.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=2:allocator_release_to_os_interval_ms=-1}
+export TRELVIK_HEAP_LOG="$work/heap"
 read -r -a wrapper <<<"${SOAK_WRAPPER:-}"
 (cd "$work" && exec ${wrapper[@]+"${wrapper[@]}"} "$program" >"$work/out" 2>"$work/err") &
 pid=$!
@@ -64,6 +67,7 @@ if [ -z "$wid" ]; then
 fi
 
 rss() { awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status" 2>/dev/null; }
+held() { [ -s "$work/heap" ] && awk 'END { if ($1 != "") printf "%d", $1 / 1024 }' "$work/heap"; }
 hwm() { awk '/^VmHWM:/ { print $2 }' "/proc/$pid/status" 2>/dev/null; }
 
 held_keys=(Left Right Up Down p o d g r a x)
@@ -90,7 +94,7 @@ done
 RANDOM=${SOAK_SEED:-$$}
 start=$(date +%s)
 events=0
-samples=()          # "elapsed:kB", one a second after the warm-up
+samples=()          # "elapsed:resident kB:held kB", one a second after the warm-up
 last_sample=-1
 while :; do
     now=$(date +%s)
@@ -98,7 +102,7 @@ while :; do
     [ "$elapsed" -ge "$duration" ] && break
     kill -0 "$pid" 2>/dev/null || break
     if [ "$elapsed" -ge "$warmup" ] && [ "$elapsed" -ne "$last_sample" ]; then
-        samples+=("$elapsed:$(rss)")
+        samples+=("$elapsed:$(rss):$(held)")
         last_sample=$elapsed
     fi
     if [ $((RANDOM % 10)) -lt 8 ]; then
@@ -120,13 +124,31 @@ for key in "${!held[@]}"; do xdotool keyup --window "$wid" "$key" 2>/dev/null; d
 
 failures=0
 peak=$(hwm)
-# The game's memory rises and falls with what is on the field, so the first tenth of the
-# measured time (at least 5 s) is compared with the last, each averaged.
-window=$(((duration - warmup) / 10 > 5 ? (duration - warmup) / 10 : 5))
-read -r baseline final < <(printf '%s\n' "${samples[@]}" | awk -F: -v w="$window" -v first="$warmup" -v last="$duration" '
-    $2 != "" && $1 < first + w { a += $2; na++ }
-    $2 != "" && $1 >= last - w { b += $2; nb++ }
-    END { if (na && nb) printf "%d %d\n", a / na, b / nb; else print "" }')
+# The game's memory rises and falls by several percent from one second to the next with what is
+# on the field, so the first quarter of the measured time (at least 5 s) is compared with the
+# last, the median of each. Field 2 of a sample is resident memory, field 3 the bytes held
+# allocated.
+window=$(((duration - warmup) / 4 > 5 ? (duration - warmup) / 4 : 5))
+medians() { # medians field: "first last", or nothing when a window has no readings
+    printf '%s\n' "${samples[@]}" | awk -F: -v f="$1" -v w="$window" -v first="$warmup" -v last="$duration" '
+        function median(v, n,   i, j, t) {
+            for (i = 2; i <= n; i++)
+                for (j = i; j > 1 && v[j - 1] > v[j]; j--) { t = v[j]; v[j] = v[j - 1]; v[j - 1] = t }
+            return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
+        }
+        $f != "" && $1 < first + w { a[++na] = $f }
+        $f != "" && $1 >= last - w { b[++nb] = $f }
+        END { if (na && nb) printf "%d %d\n", median(a, na), median(b, nb) }'
+}
+read -r rss_first rss_last < <(medians 2)
+read -r held_first held_last < <(medians 3)
+if [ -n "${held_first:-}" ]; then
+    judged="memory held allocated"
+    baseline=$held_first final=$held_last
+else
+    judged="resident memory"
+    baseline=${rss_first:-} final=${rss_last:-}
+fi
 if ! kill -0 "$pid" 2>/dev/null; then
     echo "FAILED: $name ended on its own before Escape"
     failures=$((failures + 1))
@@ -144,8 +166,16 @@ for _ in $(seq 1 1800); do
 done
 
 echo "$name: $duration s, warm-up $warmup s, $events key events"
-echo "resident memory (kB) by time: $(printf '%s\n' "${samples[@]}" | awk -F: -v step=$(((duration - warmup) / 10 > 1 ? (duration - warmup) / 10 : 1)) '($1 % step) == 0 { printf "%ss:%s ", $1, $2 }')"
-echo "resident memory averaged over ${window} s: after warm-up ${baseline:-?} kB, at the end ${final:-?} kB; peak ${peak:-?} kB"
+by_time() { # by_time field
+    printf '%s\n' "${samples[@]}" | awk -F: -v f="$1" -v step=$(((duration - warmup) / 10 > 1 ? (duration - warmup) / 10 : 1)) \
+        '($1 % step) == 0 && $f != "" { printf "%ss:%s ", $1, $f }'
+}
+echo "resident memory (kB) by time: $(by_time 2)"
+echo "resident memory, median of ${window} s: after warm-up ${rss_first:-?} kB, at the end ${rss_last:-?} kB; peak ${peak:-?} kB"
+if [ -n "${held_first:-}" ]; then
+    echo "memory held allocated (kB) by time: $(by_time 3)"
+    echo "memory held allocated, median of ${window} s: after warm-up $held_first kB, at the end $held_last kB"
+fi
 if [ "$status" != 0 ]; then
     echo "FAILED: exit status ${status:-none (still running 180 s after Escape)}"
     failures=$((failures + 1))
@@ -163,9 +193,9 @@ if [ -n "${SOAK_WRAPPER:-}" ]; then
     echo "not judged: memory under $SOAK_WRAPPER"
 elif [ -n "$baseline" ] && [ -n "$final" ] &&
     awk -v a="$baseline" -v b="$final" 'BEGIN { exit !(b < a * 1.05) }'; then
-    echo "ok: memory grew $(awk -v a="$baseline" -v b="$final" 'BEGIN { printf "%+.2f%%", (b - a) * 100 / a }') after the warm-up"
+    echo "ok: $judged grew $(awk -v a="$baseline" -v b="$final" 'BEGIN { printf "%+.2f%%", (b - a) * 100 / a }') after the warm-up"
 else
-    echo "FAILED: memory grew 5% or more after the warm-up (or could not be read)"
+    echo "FAILED: $judged grew 5% or more after the warm-up (or could not be read)"
     failures=$((failures + 1))
 fi
 [ "$failures" -eq 0 ]
