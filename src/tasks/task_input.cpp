@@ -72,14 +72,24 @@ bool joysticksOpen = false; // this task started SDL's joystick subsystem
 // devices have changed, and only then.
 bool rescanWanted = false;
 
-// A new game from the game-over screen, the next level at once from a won one; in every other
-// state Space does nothing.
-void restartAfterGameOver()
+// A new game from the game-over screen, or the next level at once after a won one; says whether
+// it did either. A next level that cannot be read ends the campaign, with a line saying so.
+bool newGameOrNextLevel()
 {
-    if (gamestate == GAMESTATE_GAMEOVER)
+    if (gamestate == GAMESTATE_GAMEOVER) {
         task_test_restart();
-    else if (gamestate == GAMESTATE_WON)
-        task_test_nextLevel();
+        return true;
+    }
+    if (!task_test_hasNextLevel())
+        return false;
+    task_test_nextLevel();
+    return true;
+}
+
+// Space: in every other state it does nothing.
+void spaceKey()
+{
+    newGameOrNextLevel();
 }
 
 void toggleInvincible()
@@ -87,15 +97,10 @@ void toggleInvincible()
     g_invincible = !g_invincible;
 }
 
-// The pad's start button: on the game-over screen a new game, after a won level the next one at
-// once, otherwise the pause.
+// The pad's start button: what Space does, and otherwise the pause.
 void padStart()
 {
-    if (!kernel_isPaused() && gamestate == GAMESTATE_GAMEOVER)
-        task_test_restart();
-    else if (!kernel_isPaused() && task_test_hasNextLevel())
-        task_test_nextLevel();
-    else
+    if (kernel_isPaused() || !newGameOrNextLevel())
         kernel_toggleSuspendAllTasks();
 }
 
@@ -118,7 +123,7 @@ struct CommandKey {
 const CommandKey commandKeys[] = {
     {SDLK_PAUSE, kernel_toggleSuspendAllTasks},
     {SDLK_BACKSPACE, kernel_toggleSuspendAllTasks},
-    {SDLK_SPACE, restartAfterGameOver},
+    {SDLK_SPACE, spaceKey},
     {SDLK_F11, task_video_toggleFullscreen},
 #ifdef TRELVIK_SOLO
     {SDLK_f, task_video_toggleFullscreen},
