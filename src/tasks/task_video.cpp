@@ -45,6 +45,7 @@ Font *font1 = nullptr;
 std::array<int, 6> skybox_tex = {0, 0, 0, 0, 0, 0};
 Backdrop backdrop{};
 BackdropView lastSkyView{};
+unsigned skyPictures = 0; // pictures of the sky taken since the start
 
 // One face of the sky box per slot: the file, then its four corners in drawing order, each as
 // texture coordinate (s, t) and a corner of the box (0: low end, 1: high end of x, y, z).
@@ -214,14 +215,22 @@ void drawSkybox()
     glEnable(GL_DEPTH_TEST);
 }
 
-// The view the sky box shows from the camera: its picture fits any frame with the same one.
+// The view the sky box shows from the camera: its picture fits any frame with the same one. The
+// colours are read from the GL, so a change made anywhere shows.
 BackdropView skyView()
 {
     const vector3d &eye = *g_camera->position, &centre = *g_camera->view, &up = *g_camera->up;
-    return {{centre.x - eye.x, centre.y - eye.y, centre.z - eye.z, up.x, up.y, up.z},
-            task_video_width,
-            task_video_height,
-            {g_level_look.r, g_level_look.g, g_level_look.b}};
+    BackdropView view{{centre.x - eye.x, centre.y - eye.y, centre.z - eye.z, up.x, up.y, up.z},
+                      task_video_width,
+                      task_video_height,
+                      {},
+                      g_level_serial};
+    glGetFloatv(GL_FOG_COLOR, &view.colours[0]);
+    glGetLightfv(GL_LIGHT1, GL_AMBIENT, &view.colours[4]);
+    glGetLightfv(GL_LIGHT1, GL_DIFFUSE, &view.colours[8]);
+    glGetLightfv(GL_LIGHT2, GL_AMBIENT, &view.colours[12]);
+    glGetLightfv(GL_LIGHT2, GL_DIFFUSE, &view.colours[16]);
+    return view;
 }
 
 // The sky comes from its picture when the backdrop holds the current view's. Otherwise the box
@@ -235,8 +244,10 @@ void drawSky()
         return;
     }
     drawSkybox();
-    if (!wireframe && view == lastSkyView)
+    if (!wireframe && view == lastSkyView) {
         backdrop_take(backdrop, view);
+        skyPictures += backdrop.taken;
+    }
     lastSkyView = view;
 }
 
@@ -401,11 +412,11 @@ void task_video_drawFrame()
 
 void task_video_beginFrame()
 {
+    if (!(g_level_look == appliedLook))
+        setLook(g_level_look);
     // The sky's picture covers every pixel: then only the depth buffer needs clearing.
     const bool skyCovers = g_camera != nullptr && !wireframe && backdrop_shows(backdrop, skyView());
     glClear(skyCovers ? GL_DEPTH_BUFFER_BIT : GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    if (!(g_level_look == appliedLook))
-        setLook(g_level_look);
     glPolygonMode(GL_FRONT_AND_BACK, wireframe ? GL_LINE : GL_FILL);
     glEnable(GL_TEXTURE_2D);
     glColor3f(1, 1, 1);
@@ -588,4 +599,5 @@ bool task_video_isWireframe() { return wireframe; }
 bool task_video_isFrustumCulling() { return frustumculling; }
 bool task_video_isShowFPS() { return showFPS; }
 bool task_video_isPaused() { return paused; }
+unsigned task_video_skyPictures() { return skyPictures; }
 SDL_Surface *task_video_window() { return mainWindow; }
