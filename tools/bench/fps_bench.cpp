@@ -12,6 +12,7 @@
 // Usage (under a display; tools/headless.sh gives a virtual one):
 //   trelvik_fps [run directory holding data/] [rounds] [seconds of play] [--level N] [--shot SECOND FILE.bmp]
 //               [--passes FILE.csv]
+//   trelvik_fps [run directory] --empty     prints the empty frame's rate alone (for the peer script)
 // --shot saves the frame drawn at that second of play (the same picture in every build). --level
 // flies level N of the campaign (default 1); for a later level each round also flies the first,
 // and the report sets the two frames' costs against each other, measured in the same run.
@@ -262,6 +263,7 @@ int main(int argc, char **argv)
     std::vector<std::string> args(argv + 1, argv + argc);
     long shotFrame = -1;
     std::string shotFile, passLogFile;
+    bool emptyOnly = false;
     for (auto it = args.begin(); it != args.end();) {
         if (*it == "--shot" && std::distance(it, args.end()) >= 3) {
             shotFrame = std::lround(std::atof(it[1].c_str()) * bench_fps);
@@ -270,6 +272,9 @@ int main(int argc, char **argv)
         } else if (*it == "--passes" && std::distance(it, args.end()) >= 2) {
             passLogFile = std::filesystem::absolute(it[1]).string();
             it = args.erase(it, it + 2);
+        } else if (*it == "--empty") {
+            emptyOnly = true;
+            it = args.erase(it);
         } else if (*it == "--level" && std::distance(it, args.end()) >= 2) {
             benchLevel = std::max(1, std::atoi(it[1].c_str()));
             it = args.erase(it, it + 2);
@@ -288,6 +293,11 @@ int main(int argc, char **argv)
     if (!start()) {
         std::fprintf(stderr, "trelvik_fps: no window (run under a display, e.g. tools/headless.sh)\n");
         return 2;
+    }
+    if (emptyOnly) {
+        std::printf("%.1f\n", emptyFramesPerSecond(2000));
+        task_video_stop();
+        return 0;
     }
     if (benchLevel != 1 && !task_test_restartAt(benchLevel)) {
         std::fprintf(stderr, "trelvik_fps: data/level%d.map cannot be read\n", benchLevel);
