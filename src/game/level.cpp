@@ -55,6 +55,7 @@ void level_apply(const char *path, const LevelRecord &record)
     std::vector<LevelSettingFault> faults;
     const LevelSettings settings = level_settings(record, &faults);
     g_level_look = settings.look;
+    ++g_level_serial;
     g_level_boss_energy = settings.bossEnergy;
     for (const LevelSettingFault &fault : faults)
         error("Level file %s: %s", path, fault.text.c_str());

@@ -33,6 +33,7 @@ bool g_invincible = false;
 int g_boss_energy = 0;
 int g_level_boss_energy = level_defaultBossEnergy;
 LevelLook g_level_look = level_defaultLook;
+unsigned g_level_serial = 0;
 int g_campaign_level = 1;
 int g_campaign_levels = 1;
 camera *g_camera = nullptr;

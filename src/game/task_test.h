@@ -43,6 +43,7 @@ extern bool g_invincible;
 extern int g_boss_energy;      // shared by every boss
 extern int g_level_boss_energy; // a new boss's energy: the level's, 2500 unless it says otherwise
 extern LevelLook g_level_look; // the colour of the level's air: fog, lights and sky
+extern unsigned g_level_serial; // levels put into play so far: the frame sets each one up afresh
 // The campaign: the level files data/level1.map, data/level2.map, ... found at a new game, up to
 // the first one missing, played in turn; g_campaign_level is the number of the file in play.
 extern int g_campaign_level;

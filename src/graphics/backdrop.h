@@ -1,17 +1,21 @@
 // backdrop.h -- a picture of the sky kept in a texture. The sky box is centred on the eye, so it
-// looks the same from wherever the camera has flown: only the view's direction, its up vector
-// and the window's size change it. Taken once from the back buffer, the picture is copied to the
-// screen each frame with no depth test, fog, light or perspective: far less work than the box.
+// looks the same from wherever the camera has flown: only the view's direction and up vector, the
+// window, the colours of the fog and lights it is drawn through, and the level change it. Taken
+// once from the back buffer, the picture is copied to the screen each frame with no depth test,
+// fog, light or perspective: far less work than the box.
 #pragma once
 
 #include <array>
 
-// What the picture shows: the view's direction (centre minus eye) and up vector, the window, and
-// the level's look (the colour its fog and lights take), which tints the sky.
+// What the picture shows: the view's direction (centre minus eye) and up vector, the window, the
+// colours the sky is drawn through (the fog's, and the ambient and diffuse colours of both lights,
+// as the GL holds them, whoever set them), and the level in play, counted by the levels put into
+// play, so a new level takes its own picture even when it looks like the last.
 struct BackdropView {
     std::array<float, 6> directionAndUp;
     int width, height;
-    std::array<float, 3> look;
+    std::array<float, 20> colours; // fog, light 1 ambient and diffuse, light 2 ambient and diffuse
+    unsigned level;
     bool operator==(const BackdropView &) const = default;
 };
 

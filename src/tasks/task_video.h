@@ -70,4 +70,7 @@ bool task_video_isWireframe();
 bool task_video_isFrustumCulling();
 bool task_video_isShowFPS();
 bool task_video_isPaused();
+// How many pictures of the sky the frame has taken since the start: one after each change of the
+// view, the window, the fog's or lights' colours, or the level.
+unsigned task_video_skyPictures();
 SDL_Surface *task_video_window();

@@ -4,6 +4,7 @@
 #include "game_scene.h"
 
 #include "game/actor.h"
+#include "game/level.h"
 #include "game/task_test.h"
 #include "graphics/camera.h"
 #include "tasks/task_timer.h"
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -279,13 +281,51 @@ TEST_F(Frame, TheSkyFromItsPictureIsTheSkyTheBoxDraws)
     camera_setPosition(g_camera, 0, 0, 100, 100, 0, 100, 0, 1, 0);
     task_video_drawFrame();
     EXPECT_GT(sameFrames(box, readFrame()), 12);
+}
 
-    // A level of another look shows its own sky at once, not the old picture.
-    task_video_drawFrame();
-    const std::vector<Rgb> grey = readFrame();
-    g_level_look = {0.1f, 0.1f, 0.4f};
-    task_video_drawFrame();
-    EXPECT_GT(sameFrames(grey, readFrame()), 12);
+// Whatever changes how the sky box looks shows in the very next frame and is taken into a new
+// picture, which then shows the sky as the box draws it. A new level or video mode that leaves
+// the sky as it was still gets a picture of its own (a new context, or a level's own sky, would
+// otherwise show the old one), so for those only the count of pictures tells.
+TEST_F(Frame, TheSkysPictureIsTakenAgainAfterEveryChangeToHowTheSkyLooks)
+{
+    g_camera = camera_new(0, 0, 100, 0, 0, 0, 0, 1, 0);
+    const auto worst = [](const std::vector<Rgb> &a, const std::vector<Rgb> &b) {
+        int w = 0;
+        for (size_t i = 0; i < a.size(); ++i)
+            w = std::max({w, std::abs(a[i].r - b[i].r), std::abs(a[i].g - b[i].g), std::abs(a[i].b - b[i].b)});
+        return w;
+    };
+    const auto settle = [] {
+        for (int i = 0; i < 3; ++i)
+            task_video_drawFrame();
+    };
+    settle();
+    const unsigned steady = task_video_skyPictures();
+    settle();
+    EXPECT_EQ(task_video_skyPictures(), steady) << "an unchanged sky is not taken again";
+
+    const auto expectRetaken = [&](const char *cause, const std::function<void()> &change, bool looksNew) {
+        SCOPED_TRACE(cause);
+        settle();
+        const std::vector<Rgb> before = readFrame();
+        const unsigned taken = task_video_skyPictures();
+        change();
+        task_video_drawFrame();
+        const std::vector<Rgb> box = readFrame();
+        if (looksNew)
+            EXPECT_GT(worst(before, box), 12) << "the change shows at once";
+        task_video_drawFrame();
+        task_video_drawFrame();
+        EXPECT_EQ(task_video_skyPictures(), taken + 1);
+        EXPECT_LE(worst(box, readFrame()), 1) << "the new picture is the sky the box draws";
+    };
+    const GLfloat redFog[] = {0.9f, 0.2f, 0.1f, 0.4f}, redLight[] = {4, 0, 0, 1};
+    expectRetaken("the fog's colour", [&] { glFogfv(GL_FOG_COLOR, redFog); }, true);
+    expectRetaken("a light's colour", [&] { glLightfv(GL_LIGHT1, GL_AMBIENT, redLight); }, true);
+    expectRetaken("a new level of the same look", [] { level_apply("next.map", LevelRecord{}); }, false);
+    expectRetaken("the level's look", [] { g_level_look = {0.1f, 0.1f, 0.4f}; }, true);
+    expectRetaken("a new video mode of the same size", [] { task_video_resize(width, height); }, false);
     g_level_look = level_defaultLook;
 }
 

@@ -11,10 +11,15 @@
 //
 // Usage (under a display; tools/headless.sh gives a virtual one):
 //   trelvik_fps [run directory holding data/] [rounds] [seconds of play] [--level N] [--shot SECOND FILE.bmp]
+//               [--passes FILE.csv]
+//   trelvik_fps [run directory] --empty     prints the empty frame's rate alone (for the peer script)
 // --shot saves the frame drawn at that second of play (the same picture in every build). --level
 // flies level N of the campaign (default 1); for a later level each round also flies the first,
 // and the report sets the two frames' costs against each other, measured in the same run.
+// --passes writes each pass of the first flight: its wall and processor time and what was in play;
+// FILE.csv.stages the processor time of each stage of each pass of the first timed flight.
 #include "check_play.h"
+#include "game/actor.h"
 #include "game/task_test.h"
 #include "graphics/explosion.h"
 #include "graphics/particle.h"
@@ -36,6 +41,7 @@
 #include <fstream>
 #include <string>
 #include <sys/resource.h>
+#include <time.h>
 #include <unistd.h>
 #include <vector>
 
@@ -62,6 +68,14 @@ double processorSeconds()
     getrusage(RUSAGE_SELF, &usage);
     return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// The same to the microsecond, cheap enough to read after every pass.
+double processorMilliseconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
 }
 
 double median(std::vector<double> values)
@@ -105,6 +119,11 @@ double emptyFramesPerSecond(int frames)
 struct Flight {
     long frames = 0;
     Clock::duration drawing{};                         // frames drawn and swapped
+    Clock::time_point lastPass{};                      // when the pass before ended
+    double lastProcessorMs = 0;
+    std::vector<double> passMs;                        // each pass's time from the end of the one before
+    std::vector<double> passProcessorMs;               // the processor time it took, all threads
+    std::FILE *passLog = nullptr;                      // --passes: one line a pass
     std::array<Clock::duration, VIDEO_STAGE_COUNT + 1> stages{}; // [0]: clear and camera
     long shotFrame = -1;                               // the frame to save, counted from 1
     std::string shotFile;
@@ -114,6 +133,7 @@ Flight flight;
 void drawFrame()
 {
     const auto begin = Clock::now();
+    const double processorBegin = flight.passLog != nullptr ? processorMilliseconds() : 0;
     task_video_drawFrame();
     ++flight.frames;
     if (flight.frames == flight.shotFrame) {
@@ -133,25 +153,49 @@ void drawFrame()
         }
     }
     SDL_GL_SwapBuffers();
-    flight.drawing += Clock::now() - begin;
+    const auto end = Clock::now();
+    flight.drawing += end - begin;
+    flight.passMs.push_back(std::chrono::duration<double, std::milli>(end - flight.lastPass).count());
+    flight.lastPass = end;
+    const double processorMs = processorMilliseconds();
+    flight.passProcessorMs.push_back(processorMs - flight.lastProcessorMs);
+    flight.lastProcessorMs = processorMs;
+    if (flight.passLog != nullptr) {
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        std::fprintf(flight.passLog, "%ld,", usage.ru_minflt);
+        std::fprintf(flight.passLog, "%ld,%.3f,%.3f,%.3f,%d,%zu,%zu\n", flight.frames, flight.passMs.back(),
+                     flight.passProcessorMs.back(), processorMs - processorBegin, actor_count(),
+                     explosion_list().size(), particle_systems().size());
+    }
 }
 
 void drawFrameByStages()
 {
+    std::array<double, VIDEO_STAGE_COUNT + 2> processorMs{};
     auto mark = Clock::now();
+    processorMs[0] = processorMilliseconds();
     task_video_beginFrame();
     glFinish();
     auto now = Clock::now();
     flight.stages[0] += now - mark;
+    processorMs[1] = processorMilliseconds();
     for (int stage = 0; stage < VIDEO_STAGE_COUNT; ++stage) {
         mark = now;
         task_video_drawStage(static_cast<VideoStage>(stage));
         glFinish();
         now = Clock::now();
         flight.stages[static_cast<size_t>(stage) + 1] += now - mark;
+        processorMs[static_cast<size_t>(stage) + 2] = processorMilliseconds();
     }
     ++flight.frames;
     SDL_GL_SwapBuffers();
+    if (flight.passLog != nullptr) {
+        std::fprintf(flight.passLog, "%ld,%.3f", flight.frames, processorMilliseconds() - processorMs.back());
+        for (size_t k = 1; k < processorMs.size(); ++k)
+            std::fprintf(flight.passLog, ",%.3f", processorMs[k] - processorMs[k - 1]);
+        std::fprintf(flight.passLog, "\n");
+    }
 }
 
 // Flies the level once with the pass hook given; the figures are left in `flight`.
@@ -159,14 +203,57 @@ PlayResult fly(void (*afterPass)(), float stopAfter)
 {
     const long shotFrame = flight.shotFrame;
     const std::string shotFile = flight.shotFile;
+    std::FILE *passLog = flight.passLog;
     flight = Flight{};
+    flight.passLog = passLog;
     flight.shotFrame = shotFrame;
     flight.shotFile = shotFile;
+    // Room for the longest flight, so the measured passes allocate nothing.
+    flight.passMs.reserve(static_cast<size_t>(play_maxSeconds + 1) * bench_fps + 64);
+    flight.passProcessorMs.reserve(flight.passMs.capacity());
+    flight.lastPass = Clock::now();
+    flight.lastProcessorMs = processorMilliseconds();
     PlayRun run{ship_count, PilotSkill::steady, bench_seed, bench_fps};
     run.level = benchLevel;
     run.stopAfter = stopAfter;
     run.afterPass = afterPass;
     return play_fly(run);
+}
+
+// How evenly the passes of one flight came: each pass is what a player waits for between two
+// frames (the game's tick, the pilots, the frame and its swap).
+struct Pacing {
+    double median, p99, longest;
+    long overTwice;       // passes over twice the median
+    double p99Late, longestLate; // the same after the first second of play
+    long overTwiceLate, overThriceLate;
+    long longestAt;       // the pass number of the longest after the first second
+};
+
+double percentile(std::vector<double> values, double share)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const size_t at = std::min(values.size() - 1, static_cast<size_t>(share * static_cast<double>(values.size())));
+    return values[at];
+}
+
+Pacing pacingOf(const std::vector<double> &passMs)
+{
+    Pacing p{};
+    p.median = median(passMs);
+    p.p99 = percentile(passMs, 0.99);
+    p.longest = passMs.empty() ? 0 : *std::max_element(passMs.begin(), passMs.end());
+    p.overTwice = std::count_if(passMs.begin(), passMs.end(), [&](double ms) { return ms > 2 * p.median; });
+    const auto first = passMs.begin() + std::min<std::ptrdiff_t>(bench_fps, static_cast<std::ptrdiff_t>(passMs.size()));
+    const std::vector<double> late(first, passMs.end());
+    p.p99Late = percentile(late, 0.99);
+    p.longestLate = late.empty() ? 0 : *std::max_element(late.begin(), late.end());
+    p.longestAt = late.empty() ? -1 : bench_fps + (std::max_element(late.begin(), late.end()) - late.begin());
+    p.overTwiceLate = std::count_if(late.begin(), late.end(), [&](double ms) { return ms > 2 * p.median; });
+    p.overThriceLate = std::count_if(late.begin(), late.end(), [&](double ms) { return ms > 3 * p.median; });
+    return p;
 }
 
 } // namespace
@@ -175,12 +262,19 @@ int main(int argc, char **argv)
 {
     std::vector<std::string> args(argv + 1, argv + argc);
     long shotFrame = -1;
-    std::string shotFile;
+    std::string shotFile, passLogFile;
+    bool emptyOnly = false;
     for (auto it = args.begin(); it != args.end();) {
         if (*it == "--shot" && std::distance(it, args.end()) >= 3) {
             shotFrame = std::lround(std::atof(it[1].c_str()) * bench_fps);
             shotFile = std::filesystem::absolute(it[2]).string();
             it = args.erase(it, it + 3);
+        } else if (*it == "--passes" && std::distance(it, args.end()) >= 2) {
+            passLogFile = std::filesystem::absolute(it[1]).string();
+            it = args.erase(it, it + 2);
+        } else if (*it == "--empty") {
+            emptyOnly = true;
+            it = args.erase(it);
         } else if (*it == "--level" && std::distance(it, args.end()) >= 2) {
             benchLevel = std::max(1, std::atoi(it[1].c_str()));
             it = args.erase(it, it + 2);
@@ -200,6 +294,11 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "trelvik_fps: no window (run under a display, e.g. tools/headless.sh)\n");
         return 2;
     }
+    if (emptyOnly) {
+        std::printf("%.1f\n", emptyFramesPerSecond(2000));
+        task_video_stop();
+        return 0;
+    }
     if (benchLevel != 1 && !task_test_restartAt(benchLevel)) {
         std::fprintf(stderr, "trelvik_fps: data/level%d.map cannot be read\n", benchLevel);
         return 2;
@@ -210,6 +309,8 @@ int main(int argc, char **argv)
 
     std::vector<double> empties, frameRates, passRates, ratios, processorMs, firstMs, firstFrameMs;
     std::array<std::vector<double>, VIDEO_STAGE_COUNT + 1> stageMs;
+    std::vector<Pacing> pacings, processorPacings;
+    std::vector<unsigned> skyPictures;
     long frames = 0;
     float played = 0;
     bool won = false;
@@ -217,10 +318,22 @@ int main(int argc, char **argv)
         empties.push_back(emptyFramesPerSecond(1000));
         flight.shotFrame = round == 0 ? shotFrame : -1;
         flight.shotFile = shotFile;
+        if (round == 0 && !passLogFile.empty()) {
+            flight.passLog = std::fopen(passLogFile.c_str(), "w");
+            if (flight.passLog != nullptr)
+                std::fprintf(flight.passLog, "minor faults,pass,wall ms,processor ms,frame processor ms,actors,explosions,particle systems\n");
+        }
         const auto begin = Clock::now();
         const double processorBegin = processorSeconds();
+        const unsigned picturesBefore = task_video_skyPictures();
         const PlayResult result = fly(drawFrame, stopAfter);
         const double total = seconds(Clock::now() - begin);
+        if (flight.passLog != nullptr)
+            std::fclose(flight.passLog);
+        flight.passLog = nullptr;
+        pacings.push_back(pacingOf(flight.passMs));
+        processorPacings.push_back(pacingOf(flight.passProcessorMs));
+        skyPictures.push_back(task_video_skyPictures() - picturesBefore);
         processorMs.push_back((processorSeconds() - processorBegin) * 1000 / static_cast<double>(flight.frames));
         frames = flight.frames;
         played = result.seconds;
@@ -239,7 +352,19 @@ int main(int argc, char **argv)
             firstFrameMs.push_back(seconds(flight.drawing) * 1000 / static_cast<double>(flight.frames));
             benchLevel = level;
         }
+        if (round == 0 && !passLogFile.empty()) {
+            flight.passLog = std::fopen((passLogFile + ".stages").c_str(), "w");
+            if (flight.passLog != nullptr) {
+                std::fprintf(flight.passLog, "pass,swap,clear and camera");
+                for (int stage = 0; stage < VIDEO_STAGE_COUNT; ++stage)
+                    std::fprintf(flight.passLog, ",%s", task_video_stageName(static_cast<VideoStage>(stage)));
+                std::fprintf(flight.passLog, "\n");
+            }
+        }
         fly(drawFrameByStages, stopAfter);
+        if (flight.passLog != nullptr)
+            std::fclose(flight.passLog);
+        flight.passLog = nullptr;
         for (size_t k = 0; k < stageMs.size(); ++k)
             stageMs[k].push_back(seconds(flight.stages[k]) * 1000 / static_cast<double>(flight.frames));
     }
@@ -269,6 +394,25 @@ int main(int argc, char **argv)
                     benchLevel, median(processorMs) / median(firstMs),
                     1000 / median(frameRates) / median(firstFrameMs));
     }
+
+    std::printf("Pacing: each pass (tick, pilots, frame, swap), in ms: the wall clock's time from the end of the\n"
+                "pass before, then the processor time it took (all threads), which other programs on the machine\n"
+                "do not lengthen: a pass long on the wall clock alone waited for the machine\n");
+    std::printf("%-10s %8s %8s %8s %5s  | after the first second: %7s %8s %5s %5s  %s\n", "round", "median", "p99",
+                "longest", ">2x", "p99", "longest", ">2x", ">3x", "longest at");
+    const auto pacingRow = [](const char *name, size_t round, const Pacing &p) {
+        std::printf("%zu %-8s %8.3f %8.3f %8.3f %5ld  | %31.3f %8.3f %5ld %5ld  pass %ld (%.1f s)\n", round, name,
+                    p.median, p.p99, p.longest, p.overTwice, p.p99Late, p.longestLate, p.overTwiceLate,
+                    p.overThriceLate, p.longestAt, static_cast<double>(p.longestAt) / bench_fps);
+    };
+    for (size_t r = 0; r < pacings.size(); ++r) {
+        pacingRow("wall", r + 1, pacings[r]);
+        pacingRow("cpu", r + 1, processorPacings[r]);
+    }
+    std::printf("pictures of the sky taken in each flight:");
+    for (const unsigned n : skyPictures)
+        std::printf(" %u", n);
+    std::printf("\n\n");
 
     std::printf("%-28s %9s %7s   (glFinish before and after each)\n", "stage", "ms/frame", "share");
     double sum = 0;
