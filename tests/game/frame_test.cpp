@@ -313,8 +313,9 @@ TEST_F(Frame, TheSkysPictureIsTakenAgainAfterEveryChangeToHowTheSkyLooks)
         change();
         task_video_drawFrame();
         const std::vector<Rgb> box = readFrame();
-        if (looksNew)
+        if (looksNew) {
             EXPECT_GT(worst(before, box), 12) << "the change shows at once";
+        }
         task_video_drawFrame();
         task_video_drawFrame();
         EXPECT_EQ(task_video_skyPictures(), taken + 1);
