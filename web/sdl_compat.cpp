@@ -1,0 +1,13 @@
+// sdl_compat.cpp -- where the browser's SDL 1.2 (Emscripten's stand-in) answers differently from
+// SDL 1.2 itself. Linked into the browser build only.
+#include "sdl_compat.h"
+
+extern "C" {
+
+// The stand-in has no SDL_GetKeyState of its own that tells how many keys its table holds.
+Uint8 *SDL_GetKeyState(int *numkeys)
+{
+    return const_cast<Uint8 *>(SDL_GetKeyboardState(numkeys));
+}
+
+} // extern "C"
