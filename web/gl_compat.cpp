@@ -3,6 +3,7 @@
 // build only.
 #include <GL/gl.h>
 #include <GL/glu.h>
+#include <emscripten.h>
 #include <array>
 #include <vector>
 
@@ -18,11 +19,93 @@ struct KeptAttributes {
 };
 std::vector<KeptAttributes> attributeStack;
 
+// The browser's lighting has ambient, diffuse and specular material colours and a shininess, but
+// no emission: the parts that glow are lit like any other there (the layer's own version stops
+// the program at an emission).
+EM_JS(void, setMaterial, (GLenum name, const GLfloat *values), {
+    var target = name == 0x1200 ? GLEmulation.materialAmbient
+               : name == 0x1201 ? GLEmulation.materialDiffuse
+               : name == 0x1202 ? GLEmulation.materialSpecular
+               : name == 0x1601 ? GLEmulation.materialShininess : null;
+    if (!target)
+        return;
+    for (var i = 0; i < (name == 0x1601 ? 1 : 4); ++i)
+        target[i] = HEAPF32[(values >> 2) + i];
+});
+
+// The layer keeps no current normal: a normal counts only inside glBegin/glEnd, for the vertex
+// that follows, and every vertex there must carry the same kinds of values. So the normal given
+// last is kept here, and a vertex that came without one of its own gets it.
+struct {
+    std::array<GLfloat, 3> current{0, 0, 1};
+    bool inside = false;      // between glBegin and glEnd
+    bool ownNormal = false;   // the coming vertex was given its normal
+} normals;
+
 } // namespace
 
 extern "C" {
 
 void glGenerateMipmap(GLenum target); // WebGL's own
+// The layer's own versions of the calls wrapped below.
+void emscripten_glBegin(GLenum mode);
+void emscripten_glEnd();
+void emscripten_glNormal3f(GLfloat x, GLfloat y, GLfloat z);
+void emscripten_glVertex2f(GLfloat x, GLfloat y);
+void emscripten_glVertex3f(GLfloat x, GLfloat y, GLfloat z);
+
+void glBegin(GLenum mode)
+{
+    normals.inside = true;
+    normals.ownNormal = false;
+    emscripten_glBegin(mode);
+}
+
+void glEnd()
+{
+    normals.inside = false;
+    emscripten_glEnd();
+}
+
+void glNormal3f(GLfloat x, GLfloat y, GLfloat z)
+{
+    normals.current = {x, y, z};
+    if (!normals.inside)
+        return;
+    normals.ownNormal = true;
+    emscripten_glNormal3f(x, y, z);
+}
+
+void glNormal3fv(const GLfloat *v)
+{
+    glNormal3f(v[0], v[1], v[2]);
+}
+
+namespace {
+void normalForVertex()
+{
+    if (!normals.ownNormal)
+        emscripten_glNormal3f(normals.current[0], normals.current[1], normals.current[2]);
+    normals.ownNormal = false;
+}
+} // namespace
+
+void glVertex3f(GLfloat x, GLfloat y, GLfloat z)
+{
+    normalForVertex();
+    emscripten_glVertex3f(x, y, z);
+}
+
+void glVertex3fv(const GLfloat *v)
+{
+    glVertex3f(v[0], v[1], v[2]);
+}
+
+void glVertex2f(GLfloat x, GLfloat y)
+{
+    normalForVertex();
+    emscripten_glVertex2f(x, y);
+}
 
 // No display lists: 0 tells the models and the font to draw each time instead.
 GLuint glGenLists(GLsizei)
@@ -39,6 +122,11 @@ void glDeleteLists(GLuint, GLsizei) {}
 void glVertex2d(GLdouble x, GLdouble y)
 {
     glVertex2f(static_cast<GLfloat>(x), static_cast<GLfloat>(y));
+}
+
+void glMaterialfv(GLenum, GLenum name, const GLfloat *values)
+{
+    setMaterial(name, values);
 }
 
 void glMaterialf(GLenum face, GLenum name, GLfloat value)

@@ -2,12 +2,22 @@
 // SDL 1.2 itself. Linked into the browser build only.
 #include "sdl_compat.h"
 
+#include <SDL_mixer.h>
+
 extern "C" {
 
 // The stand-in has no SDL_GetKeyState of its own that tells how many keys its table holds.
 Uint8 *SDL_GetKeyState(int *numkeys)
 {
     return const_cast<Uint8 *>(SDL_GetKeyboardState(numkeys));
+}
+
+// The stand-in has no volume per sound, only per channel; the game gives every sound the same
+// volume, so every channel takes it.
+int Mix_VolumeChunk(Mix_Chunk *, int volume)
+{
+    Mix_Volume(-1, volume);
+    return volume;
 }
 
 } // extern "C"

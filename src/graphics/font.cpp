@@ -21,8 +21,8 @@ constexpr float cell_size = 1.0f / 16.0f;
 // Newest first, like every module list.
 std::list<std::unique_ptr<Font>> fontlist;
 
-// One glyph's quad, then the pen moved on.
-void drawGlyph(int glyph)
+// One glyph's quad, then the pen moved on; compiled into a list (listed) or drawn at once.
+void drawGlyph(int glyph, bool listed)
 {
     const float left = static_cast<float>(glyph % 16) / 16.0f;
     const float right = left + cell_size;
@@ -43,10 +43,12 @@ void drawGlyph(int glyph)
     // Calling a list leaves GL's current texture coordinate at its last vertex's. A glyph that
     // left its own would change it on every character, and Mesa's software rasteriser then
     // revalidates its whole fragment state for each one (a HUD line cost a millisecond); so
-    // every glyph ends with the same empty quad at texture coordinate (0, 0).
-    glTexCoord2f(0, 0);
-    for (int corner = 0; corner < 4; ++corner)
-        glVertex2d(0, 0);
+    // every listed glyph ends with the same empty quad at texture coordinate (0, 0).
+    if (listed) {
+        glTexCoord2f(0, 0);
+        for (int corner = 0; corner < 4; ++corner)
+            glVertex2d(0, 0);
+    }
     glEnd();
     glTranslated(glyph_advance, 0, 0);
 }
@@ -54,7 +56,7 @@ void drawGlyph(int glyph)
 void compileGlyph(unsigned int list, int glyph)
 {
     glNewList(list, GL_COMPILE);
-    drawGlyph(glyph);
+    drawGlyph(glyph, true);
     glEndList();
 }
 
@@ -149,7 +151,7 @@ void font_print(const Font *font, int x, int y, unsigned char set, const char *f
         for (int i = 0; i < length; ++i) {
             const int glyph = glyphOf(static_cast<unsigned char>(text[i]), set);
             if (glyph >= 0)
-                drawGlyph(glyph);
+                drawGlyph(glyph, false);
         }
     }
 

@@ -285,17 +285,16 @@ bool sameWord(const char *a, const char *b)
 
 #ifdef __EMSCRIPTEN__
 // The browser's SDL knows a file by its name only and cannot read it byte by byte: its image
-// loader (stb_image) takes the file whole and checks it itself.
+// loader (stb_image) takes the file whole and checks it itself. With an OpenGL window it hands
+// the pixels over in memory at once, and has no picture left to lock.
 std::optional<TextureImage> readImageByName(const char *name, std::string &why)
 {
     const SurfacePtr surface(IMG_Load(name));
-    if (!surface || SDL_LockSurface(surface.get()) != 0) {
+    if (!surface) {
         why = SDL_GetError();
         return std::nullopt;
     }
-    std::optional<TextureImage> image = texture_convertSurface(*surface, why);
-    SDL_UnlockSurface(surface.get());
-    return image;
+    return texture_convertSurface(*surface, why);
 }
 #endif
 
