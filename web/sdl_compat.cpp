@@ -3,6 +3,21 @@
 #include "sdl_compat.h"
 
 #include <SDL_mixer.h>
+#include <emscripten.h>
+
+namespace {
+
+// The browser lists empty pad slots as null, which the stand-in counts as pads.
+EM_JS(int, connectedPads, (), {
+    var pads = navigator.getGamepads ? navigator.getGamepads() : [];
+    var count = 0;
+    for (var i = 0; i < pads.length; i++)
+        if (pads[i])
+            count = i + 1;
+    return count;
+});
+
+} // namespace
 
 extern "C" {
 
@@ -18,6 +33,11 @@ int Mix_VolumeChunk(Mix_Chunk *, int volume)
 {
     Mix_Volume(-1, volume);
     return volume;
+}
+
+int SDL_NumJoysticks()
+{
+    return connectedPads();
 }
 
 } // extern "C"

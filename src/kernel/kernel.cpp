@@ -12,7 +12,6 @@
 #include <list>
 #include <thread>
 #ifdef __EMSCRIPTEN__
-#include <cstdlib>
 #include <emscripten.h>
 #endif
 
@@ -129,7 +128,7 @@ void browserPass()
         return;
     emscripten_cancel_main_loop();
     kernel_quit();
-    std::exit(0);
+    emscripten_force_exit(0);
 }
 #endif
 
