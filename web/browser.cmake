@@ -15,7 +15,9 @@ target_compile_options(trelvik_browser INTERFACE -sUSE_SDL=1
   "SHELL:-Xclang -include -Xclang ${CMAKE_SOURCE_DIR}/web/cxx_compat.h")
 target_link_options(trelvik_browser INTERFACE
   -sUSE_SDL=1 -sLEGACY_GL_EMULATION=1 -sGL_UNSAFE_OPTS=0 -sSTB_IMAGE=1
-  -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=1 -sMINIFY_HTML=0)
+  -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=1 -sMINIFY_HTML=0
+  # The image loader calls stb_image by name, which the optimiser cannot see.
+  "SHELL:-sEXPORTED_FUNCTIONS=_main,_malloc,_free,_stbi_load,_stbi_load_from_memory,_stbi_image_free")
 set(TRELVIK_PLATFORM_LIBRARIES trelvik_browser)
 
 # Each program becomes one page in ${CMAKE_BINARY_DIR}/site: trelvik.html and trelvik-solo.html

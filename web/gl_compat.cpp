@@ -5,6 +5,7 @@
 #include <GL/glu.h>
 #include <emscripten.h>
 #include <array>
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -42,17 +43,42 @@ struct {
     bool ownNormal = false;   // the coming vertex was given its normal
 } normals;
 
+// The layer turns texturing on and off but always reports it off.
+bool texturing = false;
+
 } // namespace
 
 extern "C" {
 
 void glGenerateMipmap(GLenum target); // WebGL's own
 // The layer's own versions of the calls wrapped below.
+void emscripten_glEnable(GLenum cap);
+void emscripten_glDisable(GLenum cap);
+GLboolean emscripten_glIsEnabled(GLenum cap);
 void emscripten_glBegin(GLenum mode);
 void emscripten_glEnd();
 void emscripten_glNormal3f(GLfloat x, GLfloat y, GLfloat z);
 void emscripten_glVertex2f(GLfloat x, GLfloat y);
 void emscripten_glVertex3f(GLfloat x, GLfloat y, GLfloat z);
+
+void glEnable(GLenum cap)
+{
+    if (cap == GL_TEXTURE_2D)
+        texturing = true;
+    emscripten_glEnable(cap);
+}
+
+void glDisable(GLenum cap)
+{
+    if (cap == GL_TEXTURE_2D)
+        texturing = false;
+    emscripten_glDisable(cap);
+}
+
+GLboolean glIsEnabled(GLenum cap)
+{
+    return cap == GL_TEXTURE_2D ? texturing : emscripten_glIsEnabled(cap);
+}
 
 void glBegin(GLenum mode)
 {
@@ -158,6 +184,32 @@ void glPopAttrib()
     }
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(kept.texture));
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, kept.textureEnvMode);
+}
+
+// The layer's own gluLookAt hands its arguments to the matrix library in the wrong order and
+// leaves the matrix as it was: this is GLU's.
+void gluLookAt(GLdouble eyeX, GLdouble eyeY, GLdouble eyeZ, GLdouble centreX, GLdouble centreY, GLdouble centreZ,
+               GLdouble upX, GLdouble upY, GLdouble upZ)
+{
+    const auto normalised = [](std::array<double, 3> v) {
+        const double length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+        if (length > 0)
+            for (double &c : v)
+                c /= length;
+        return v;
+    };
+    const auto cross = [](const std::array<double, 3> &a, const std::array<double, 3> &b) {
+        return std::array<double, 3>{a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+    };
+    const std::array<double, 3> forward = normalised({centreX - eyeX, centreY - eyeY, centreZ - eyeZ});
+    const std::array<double, 3> side = normalised(cross(forward, {upX, upY, upZ}));
+    const std::array<double, 3> up = cross(side, forward);
+    const GLfloat m[16] = {static_cast<GLfloat>(side[0]), static_cast<GLfloat>(up[0]), static_cast<GLfloat>(-forward[0]), 0,
+                           static_cast<GLfloat>(side[1]), static_cast<GLfloat>(up[1]), static_cast<GLfloat>(-forward[1]), 0,
+                           static_cast<GLfloat>(side[2]), static_cast<GLfloat>(up[2]), static_cast<GLfloat>(-forward[2]), 0,
+                           0, 0, 0, 1};
+    glMultMatrixf(m);
+    glTranslated(-eyeX, -eyeY, -eyeZ);
 }
 
 // WebGL builds the smaller levels itself; every image the game loads has sides that are powers

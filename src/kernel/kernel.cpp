@@ -126,9 +126,8 @@ void browserPass()
     runPass();
     if (hasLiveEntries())
         return;
-    emscripten_cancel_main_loop();
     kernel_quit();
-    emscripten_force_exit(0);
+    emscripten_force_exit(0); // the browser's loop ends with the program
 }
 #endif
 
