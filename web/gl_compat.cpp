@@ -21,30 +21,46 @@ struct KeptAttributes {
 std::vector<KeptAttributes> attributeStack;
 
 // The browser's lighting has ambient, diffuse and specular material colours and a shininess, but
-// no emission: the parts that glow are lit like any other there (the layer's own version stops
-// the program at an emission).
+// no emission (its own version stops the program at one). A glowing part is given the light it
+// emits through its ambient colour instead: every ambient light, the scene's included, lights it,
+// so the emission is shared out by their sum.
 EM_JS(void, setMaterial, (GLenum name, const GLfloat *values), {
-    var target = name == 0x1200 ? GLEmulation.materialAmbient
-               : name == 0x1201 ? GLEmulation.materialDiffuse
-               : name == 0x1202 ? GLEmulation.materialSpecular
-               : name == 0x1601 ? GLEmulation.materialShininess : null;
+    var E = GLEmulation;
+    E.trelvikAmbient = E.trelvikAmbient || [0.2, 0.2, 0.2, 1];
+    E.trelvikEmission = E.trelvikEmission || [0, 0, 0, 1];
+    var count = name == 0x1601 ? 1 : 4;
+    var target = name == 0x1200 ? E.trelvikAmbient
+               : name == 0x1600 ? E.trelvikEmission
+               : name == 0x1201 ? E.materialDiffuse
+               : name == 0x1202 ? E.materialSpecular
+               : name == 0x1601 ? E.materialShininess : null;
     if (!target)
         return;
-    for (var i = 0; i < (name == 0x1601 ? 1 : 4); ++i)
+    for (var i = 0; i < count; ++i)
         target[i] = HEAPF32[(values >> 2) + i];
+    if (name != 0x1200 && name != 0x1600)
+        return;
+    for (var c = 0; c < 3; ++c) {
+        var lit = E.lightModelAmbient[c];
+        for (var l = 0; l < E.lightAmbient.length; ++l)
+            if (E.lightEnabled[l])
+                lit += E.lightAmbient[l][c];
+        E.materialAmbient[c] = E.trelvikAmbient[c] + (lit > 0 ? E.trelvikEmission[c] / lit : 0);
+    }
+    E.materialAmbient[3] = E.trelvikAmbient[3];
 });
+
+// The layer turns texturing on and off but always reports it off.
+bool texturing = false;
 
 // The layer keeps no current normal: a normal counts only inside glBegin/glEnd, for the vertex
 // that follows, and every vertex there must carry the same kinds of values. So the normal given
 // last is kept here, and a vertex that came without one of its own gets it.
 struct {
     std::array<GLfloat, 3> current{0, 0, 1};
-    bool inside = false;      // between glBegin and glEnd
-    bool ownNormal = false;   // the coming vertex was given its normal
+    bool inside = false;    // between glBegin and glEnd
+    bool ownNormal = false; // the coming vertex was given its normal
 } normals;
-
-// The layer turns texturing on and off but always reports it off.
-bool texturing = false;
 
 } // namespace
 
