@@ -220,11 +220,10 @@ void gluLookAt(GLdouble eyeX, GLdouble eyeY, GLdouble eyeZ, GLdouble centreX, GL
     const std::array<double, 3> forward = normalised({centreX - eyeX, centreY - eyeY, centreZ - eyeZ});
     const std::array<double, 3> side = normalised(cross(forward, {upX, upY, upZ}));
     const std::array<double, 3> up = cross(side, forward);
-    const GLfloat m[16] = {static_cast<GLfloat>(side[0]), static_cast<GLfloat>(up[0]), static_cast<GLfloat>(-forward[0]), 0,
-                           static_cast<GLfloat>(side[1]), static_cast<GLfloat>(up[1]), static_cast<GLfloat>(-forward[1]), 0,
-                           static_cast<GLfloat>(side[2]), static_cast<GLfloat>(up[2]), static_cast<GLfloat>(-forward[2]), 0,
-                           0, 0, 0, 1};
-    glMultMatrixf(m);
+    // Column by column: the rows are the side, up and backward axes.
+    const GLdouble m[16] = {side[0], up[0], -forward[0], 0, side[1], up[1], -forward[1], 0,
+                            side[2], up[2], -forward[2], 0, 0,       0,     0,           1};
+    glMultMatrixd(m);
     glTranslated(-eyeX, -eyeY, -eyeZ);
 }
 

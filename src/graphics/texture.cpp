@@ -326,14 +326,15 @@ int texture_load(const char *name)
 
     const GLenum format = image->components == 4 ? (image->bgr ? GL_BGRA_EXT : GL_RGBA)
                                                  : (image->bgr ? GL_BGR_EXT : GL_RGB);
+    const GLint levelFormat = internalFormat(format, image->components);
     // Rows are padded to OpenGL's default unpack alignment of 4, so no pixel-store state changes.
     glBindTexture(GL_TEXTURE_2D, first);
     setFilters(GL_NEAREST, GL_NEAREST);
-    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat(format, image->components), image->width, image->height, 0, format, GL_UNSIGNED_BYTE,
+    glTexImage2D(GL_TEXTURE_2D, 0, levelFormat, image->width, image->height, 0, format, GL_UNSIGNED_BYTE,
                  image->pixels.data());
     glBindTexture(GL_TEXTURE_2D, first + 1);
     setFilters(GL_LINEAR, GL_LINEAR);
-    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat(format, image->components), image->width, image->height, 0, format, GL_UNSIGNED_BYTE,
+    glTexImage2D(GL_TEXTURE_2D, 0, levelFormat, image->width, image->height, 0, format, GL_UNSIGNED_BYTE,
                  image->pixels.data());
     // The mipmapped variant never carries alpha.
     glBindTexture(GL_TEXTURE_2D, first + 2);
