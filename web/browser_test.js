@@ -268,7 +268,14 @@ async function main() {
         browser.kill();
         await Promise.race([ended, sleep(5000)]);
         server.close();
-        fs.rmSync(profile, { recursive: true, force: true, maxRetries: 5, retryDelay: 200 });
+        // Chromium's helpers may still be writing to the profile for a moment after it ended.
+        for (let attempt = 0; attempt < 10 && fs.existsSync(profile); attempt++) {
+            try {
+                fs.rmSync(profile, { recursive: true, force: true });
+            } catch (error) {
+                await sleep(500);
+            }
+        }
     }
     console.log(failures === 0 ? 'PASS' : `${failures} check(s) failed`);
     process.exit(failures === 0 ? 0 : 1);
