@@ -161,6 +161,9 @@ void glCallLists(GLsizei, GLenum, const GLvoid *) {}
 void glListBase(GLuint) {}
 void glDeleteLists(GLuint, GLsizei) {}
 
+// Hints are advice; WebGL knows none of the ones the game gives and reports each as an error.
+void glHint(GLenum, GLenum) {}
+
 void glVertex2d(GLdouble x, GLdouble y)
 {
     glVertex2f(static_cast<GLfloat>(x), static_cast<GLfloat>(y));
