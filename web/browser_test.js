@@ -1,7 +1,7 @@
 #!/usr/bin/env node
 // The browser build played in headless Chromium: the page serves from 127.0.0.1 with no console
 // error, its first frames show the HUD over the city, a held key moves a ship, a shot is seen
-// and heard, and Escape ends the game with the page saying so.
+// and heard, and Escape ends the game with the page saying so; the one-player page starts too.
 // Usage: node web/browser_test.js <site folder> <screenshot folder>
 // Needs Debian's chromium and node-ws; exits 77 (skipped) without them.
 'use strict';
@@ -261,7 +261,20 @@ async function main() {
             expression: 'document.title + "|" + getComputedStyle(document.getElementById("ended")).display' });
         check('Escape ends the game with status 0 and the page says so', ended.value === 'Trelvik: ended (0)|block', ended.value);
         await shot(cdp, 'browser-ended');
-        check('no console error, exception or failed load', problems.length === 0, problems.slice(0, 5).join(' | '));
+
+        // The one-player page starts as well, with its own banner and the HUD.
+        const soloStart = Date.now();
+        await cdp.send('Page.navigate', { url: `http://127.0.0.1:${server.address().port}/trelvik-solo.html` });
+        const soloBanner = 'Trelvik  Build Jun 24 2004 15:49:26';
+        while (!printed.includes(soloBanner) && Date.now() - soloStart < 60000 && problems.length === 0)
+            await sleep(100);
+        check('the one-player page starts its game', printed.includes(soloBanner), `${Date.now() - soloStart} ms`);
+        await sleep(1500);
+        const solo = await shot(cdp, 'browser-solo-first');
+        check('the one-player page shows the HUD over the city',
+              count(solo, [0, 0, 800, 60], hudGreen) >= 300 && count(solo, [0, 450, 800, 150], facade) >= 3000);
+        check('no console error, exception or failed load on either page', problems.length === 0,
+              problems.slice(0, 5).join(' | '));
     } finally {
         cdp.close();
         const ended = new Promise((resolve) => browser.on('exit', resolve));
