@@ -35,7 +35,12 @@ void backdrop_take(Backdrop &backdrop, const BackdropView &view)
     if (textureWidth != backdrop.textureWidth || textureHeight != backdrop.textureHeight) {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+#ifdef __EMSCRIPTEN__
+        // WebGL copies only into a texture of the window's own format, which has no alpha.
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, textureWidth, textureHeight, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+#else
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, textureWidth, textureHeight, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+#endif
         backdrop.textureWidth = textureWidth;
         backdrop.textureHeight = textureHeight;
     }

@@ -21,7 +21,8 @@ constexpr float cell_size = 1.0f / 16.0f;
 // Newest first, like every module list.
 std::list<std::unique_ptr<Font>> fontlist;
 
-void compileGlyph(unsigned int list, int glyph)
+// One glyph's quad, then the pen moved on; compiled into a list (listed) or drawn at once.
+void drawGlyph(int glyph, bool listed)
 {
     const float left = static_cast<float>(glyph % 16) / 16.0f;
     const float right = left + cell_size;
@@ -30,7 +31,6 @@ void compileGlyph(unsigned int list, int glyph)
     const float top = 1.0f - row - 0.001f;
     const float bottom = 1.0f - row - cell_size;
 
-    glNewList(list, GL_COMPILE);
     glBegin(GL_QUADS);
     glTexCoord2f(left, bottom);
     glVertex2d(0, glyph_size);
@@ -43,13 +43,28 @@ void compileGlyph(unsigned int list, int glyph)
     // Calling a list leaves GL's current texture coordinate at its last vertex's. A glyph that
     // left its own would change it on every character, and Mesa's software rasteriser then
     // revalidates its whole fragment state for each one (a HUD line cost a millisecond); so
-    // every glyph ends with the same empty quad at texture coordinate (0, 0).
-    glTexCoord2f(0, 0);
-    for (int corner = 0; corner < 4; ++corner)
-        glVertex2d(0, 0);
+    // every listed glyph ends with the same empty quad at texture coordinate (0, 0).
+    if (listed) {
+        glTexCoord2f(0, 0);
+        for (int corner = 0; corner < 4; ++corner)
+            glVertex2d(0, 0);
+    }
     glEnd();
     glTranslated(glyph_advance, 0, 0);
+}
+
+void compileGlyph(unsigned int list, int glyph)
+{
+    glNewList(list, GL_COMPILE);
+    drawGlyph(glyph, true);
     glEndList();
+}
+
+// The glyph a byte of the text shows, as the lists from glListBase map it; -1 for none.
+int glyphOf(unsigned char byte, unsigned char set)
+{
+    const int glyph = byte - 32 + (set == 0 ? 0 : 128);
+    return glyph >= 0 && glyph < glyph_count ? glyph : -1;
 }
 
 } // namespace
@@ -62,8 +77,10 @@ Font *font_new(const char *name)
     font->texture = texture_get(name);
 
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(font->texture));
-    for (int glyph = 0; glyph < glyph_count; ++glyph)
-        compileGlyph(font->base + glyph, glyph);
+    // Without display lists (none could be made) every glyph is drawn as it is printed.
+    if (font->base != 0)
+        for (int glyph = 0; glyph < glyph_count; ++glyph)
+            compileGlyph(font->base + glyph, glyph);
 
     fontlist.push_front(std::move(font));
     return fontlist.front().get();
@@ -75,7 +92,8 @@ void font_free(Font *font)
                                     [font](const std::unique_ptr<Font> &listed) { return listed.get() == font; });
     if (entry == fontlist.end())
         return;
-    glDeleteLists(font->base, glyph_count);
+    if (font->base != 0)
+        glDeleteLists(font->base, glyph_count);
     fontlist.erase(entry);
 }
 
@@ -125,9 +143,17 @@ void font_print(const Font *font, int x, int y, unsigned char set, const char *f
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(font->texture));
     glLoadIdentity();
     glTranslated(x, y, 0);
-    glListBase(set == 0 ? font->base - 32 : font->base - 32 + 128);
     glScalef(font->scaleX, font->scaleY, 1);
-    glCallLists(length, GL_UNSIGNED_BYTE, text);
+    if (font->base != 0) {
+        glListBase(set == 0 ? font->base - 32 : font->base - 32 + 128);
+        glCallLists(length, GL_UNSIGNED_BYTE, text);
+    } else {
+        for (int i = 0; i < length; ++i) {
+            const int glyph = glyphOf(static_cast<unsigned char>(text[i]), set);
+            if (glyph >= 0)
+                drawGlyph(glyph, false);
+        }
+    }
 
     glBindTexture(GL_TEXTURE_2D, 0);
     glMatrixMode(GL_PROJECTION);

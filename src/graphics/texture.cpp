@@ -283,15 +283,37 @@ bool sameWord(const char *a, const char *b)
     return *a == *b;
 }
 
+#ifdef __EMSCRIPTEN__
+// The browser's SDL knows a file by its name only and cannot read it byte by byte: its image
+// loader (stb_image) takes the file whole and checks it itself. With an OpenGL window it hands
+// the pixels over in memory at once, and has no picture left to lock.
+std::optional<TextureImage> readImageByName(const char *name, std::string &why)
+{
+    const SurfacePtr surface(IMG_Load(name));
+    if (!surface) {
+        why = SDL_GetError();
+        return std::nullopt;
+    }
+    return texture_convertSurface(*surface, why);
+}
+#endif
+
 int texture_load(const char *name)
 {
     ++decodes;
+    std::string why;
+#ifdef __EMSCRIPTEN__
+    const std::optional<TextureImage> image = readImageByName(name, why);
+    // WebGL takes an image only in its own format.
+    const auto internalFormat = [](GLenum format, int) { return static_cast<GLint>(format); };
+#else
     // As the image loader does for a file name: what follows its last dot tells the formats
     // without a signature (TGA) apart.
     const char *dot = std::strrchr(name, '.');
-    std::string why;
     const std::optional<TextureImage> image =
         texture_readImage(SDL_RWFromFile(name, "rb"), dot != nullptr ? dot + 1 : nullptr, why);
+    const auto internalFormat = [](GLenum, int components) { return components; };
+#endif
     if (!image) {
         error("Texture loading. Failed to load File \"%s\": %s", name, why.c_str());
         return -1;
@@ -304,14 +326,15 @@ int texture_load(const char *name)
 
     const GLenum format = image->components == 4 ? (image->bgr ? GL_BGRA_EXT : GL_RGBA)
                                                  : (image->bgr ? GL_BGR_EXT : GL_RGB);
+    const GLint levelFormat = internalFormat(format, image->components);
     // Rows are padded to OpenGL's default unpack alignment of 4, so no pixel-store state changes.
     glBindTexture(GL_TEXTURE_2D, first);
     setFilters(GL_NEAREST, GL_NEAREST);
-    glTexImage2D(GL_TEXTURE_2D, 0, image->components, image->width, image->height, 0, format, GL_UNSIGNED_BYTE,
+    glTexImage2D(GL_TEXTURE_2D, 0, levelFormat, image->width, image->height, 0, format, GL_UNSIGNED_BYTE,
                  image->pixels.data());
     glBindTexture(GL_TEXTURE_2D, first + 1);
     setFilters(GL_LINEAR, GL_LINEAR);
-    glTexImage2D(GL_TEXTURE_2D, 0, image->components, image->width, image->height, 0, format, GL_UNSIGNED_BYTE,
+    glTexImage2D(GL_TEXTURE_2D, 0, levelFormat, image->width, image->height, 0, format, GL_UNSIGNED_BYTE,
                  image->pixels.data());
     // The mipmapped variant never carries alpha.
     glBindTexture(GL_TEXTURE_2D, first + 2);
@@ -390,6 +413,11 @@ std::optional<TextureImage> texture_convertSurface(const SDL_Surface &surface, s
     const auto *source = static_cast<const unsigned char *>(surface.pixels);
     const auto sourceRow = [&](int y) { return source + static_cast<size_t>(y) * surface.pitch; };
     const bool keyed = (surface.flags & SDL_SRCCOLORKEY) != 0;
+#ifdef __EMSCRIPTEN__
+    const uint32_t colourKey = 0; // the browser's image loader never sets one
+#else
+    const uint32_t colourKey = format->colorkey;
+#endif
 
     // Palettised and greyscale images: the loader gives one index byte per pixel and the palette.
     if (bytesPerPixel == 1 && format->palette != nullptr) {
@@ -407,7 +435,7 @@ std::optional<TextureImage> texture_convertSurface(const SDL_Surface &surface, s
                     out[2] = palette.colors[index].b;
                 }
                 if (keyed)
-                    out[3] = index == format->colorkey ? 0 : 255;
+                    out[3] = index == colourKey ? 0 : 255;
             }
         }
         return image;
@@ -470,7 +498,7 @@ std::optional<TextureImage> texture_convertSurface(const SDL_Surface &surface, s
             out[2] = channel(pixel, format->Bmask, 0);
             if (alpha) {
                 out[3] = channel(pixel, format->Amask, 255);
-                if (keyed && (pixel & valueMask) == (format->colorkey & valueMask))
+                if (keyed && (pixel & valueMask) == (colourKey & valueMask))
                     out[3] = 0;
             }
         }

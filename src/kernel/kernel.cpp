@@ -11,6 +11,9 @@
 #include <cstdio>
 #include <list>
 #include <thread>
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
 
 namespace {
 
@@ -28,6 +31,8 @@ int passDepth = 0; // passes of kernel_run under way; removal is deferred while 
 
 using PaceClock = std::chrono::steady_clock;
 PaceClock::duration passPeriod{0}; // least time from one pass's start to the next; 0: no limit
+
+#ifndef __EMSCRIPTEN__
 PaceClock::time_point nextPass;
 // While paused the same picture is drawn over and over: a few a second keep the window alive
 // without keeping a core busy while the player is away.
@@ -48,6 +53,7 @@ void pace()
     if (now - nextPass >= period)
         nextPass = now;
 }
+#endif
 
 void unlink(std::list<TaskEntry>::iterator entry)
 {
@@ -94,23 +100,51 @@ void kernel_setPassLimit(int passesPerSecond)
                                      : PaceClock::duration{0};
 }
 
+namespace {
+
+// Every live, unsuspended task ticks once, in list order.
+void runPass()
+{
+    ++passDepth;
+    for (auto entry = tasklist.begin(); entry != tasklist.end(); ++entry) {
+        if (!entry->removed && !entry->suspended)
+            entry->task->tick();
+        if (!hasLiveEntries())
+            break; // a quit request ends the pass at once
+    }
+    --passDepth;
+    if (passDepth == 0)
+        sweepRemoved();
+}
+
+#ifdef __EMSCRIPTEN__
+// In a browser page the loop belongs to the browser: one pass whenever it is ready to show a new
+// frame, so the page stays responsive and the pass limit does not apply. The run ends here, since
+// the program's start never gets control back.
+void browserPass()
+{
+    runPass();
+    if (hasLiveEntries())
+        return;
+    kernel_quit();
+    emscripten_force_exit(0); // the browser's loop ends with the program
+}
+#endif
+
+} // namespace
+
 void kernel_run()
 {
+#ifdef __EMSCRIPTEN__
+    emscripten_set_main_loop(browserPass, 0, 1);
+#else
     nextPass = PaceClock::now();
     while (hasLiveEntries()) {
-        ++passDepth;
-        for (auto entry = tasklist.begin(); entry != tasklist.end(); ++entry) {
-            if (!entry->removed && !entry->suspended)
-                entry->task->tick();
-            if (!hasLiveEntries())
-                break; // a quit request ends the pass at once
-        }
-        --passDepth;
-        if (passDepth == 0)
-            sweepRemoved();
+        runPass();
         if (hasLiveEntries())
             pace();
     }
+#endif
 }
 
 int kernel_addTask(Task *task, unsigned priority)

@@ -28,6 +28,9 @@
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
+#ifdef __EMSCRIPTEN__
+#include <emscripten/html5.h>
+#endif
 
 int task_video_texturemode = 2;
 uint32_t task_video_videoFlags = 0;
@@ -608,6 +611,16 @@ void task_video_toggleFullscreen()
         error("Failed to toggle Fullscreen mode: there is no window");
         return;
     }
+#ifdef __EMSCRIPTEN__
+    // In a web page the browser shows the canvas full screen, keeping its GL context; it allows
+    // that only soon after a key press, so a request at start waits for the first key.
+    EmscriptenFullscreenChangeEvent status;
+    if (emscripten_get_fullscreen_status(&status) == EMSCRIPTEN_RESULT_SUCCESS && status.isFullscreen)
+        emscripten_exit_fullscreen();
+    else
+        emscripten_request_fullscreen("#canvas", EM_TRUE);
+    return;
+#endif
     // The mode is set again with the full-screen flag switched. SDL_WM_ToggleFullScreen would keep
     // the picture where SDL 1.2 resizes the window in place, but under sdl12-compat the picture
     // stays cropped to a corner after switching back. Both keep the GL context (textures, display
