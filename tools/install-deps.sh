@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that are missing for building and playing the game (play), or for
 # that and running the whole test suite, the sanitizer build, the fuzzers and the package build
-# and its checks, the game on sdl12-compat included (test).
+# and its checks, the game on sdl12-compat and the browser build in headless Chromium included (test).
 # apt-get needs root: run as root, or have sudo.
 # Usage: tools/install-deps.sh play|test
 set -euo pipefail
@@ -14,6 +14,7 @@ test_packages=(
     clang libclang-rt-14-dev libgtest-dev libbenchmark-dev
     xvfb xdotool x11-utils imagemagick desktop-file-utils valgrind python3 python3-xlib gnuplot-nox
     dpkg-dev debhelper lintian appstream man-db libsdl1.2-compat
+    emscripten node-acorn node-ws chromium
 )
 case "${1:-}" in
     play) packages=("${play_packages[@]}") ;;

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The browser build's end-to-end test: builds the pages (./web.sh, incremental) and plays them in
 # headless Chromium (web/browser_test.js). Skips (status 77) where Emscripten, Chromium or
-# Debian's node-ws is missing: the test command does not install them.
+# Debian's node-ws is missing (the test command installs them; a suite run without it may not).
 # Usage: web/test.sh <run directory with data/> [screenshot folder]
 set -uo pipefail
 run_dir=$(realpath "${1:?usage: web/test.sh <run directory> [screenshot folder]}")
