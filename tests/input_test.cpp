@@ -149,7 +149,8 @@ TEST_F(InputTest, KeyReleasesAndOtherEventsAreIgnored)
 }
 
 // Pause and Backspace flip the game's pause; leaving the window (focus or minimised) pauses it,
-// and coming back leaves the pause to the player.
+// and coming back leaves the pause to the player. A window manager's focus moved away and straight
+// back, both in one pass, is no leaving.
 TEST_F(InputTest, PauseKeysToggleThePauseAndLosingTheWindowPausesWithoutResumingOnReturn)
 {
     const auto focus = [](Uint8 gain, Uint8 state) {
@@ -168,6 +169,12 @@ TEST_F(InputTest, PauseKeysToggleThePauseAndLosingTheWindowPausesWithoutResuming
     EXPECT_FALSE(kernel_isPaused());
     focus(0, SDL_APPMOUSEFOCUS);
     EXPECT_FALSE(kernel_isPaused()) << "the mouse leaving the window is no reason to stop";
+    SDL_Event away = {};
+    away.type = SDL_ACTIVEEVENT;
+    away.active.state = SDL_APPINPUTFOCUS;
+    SDL_PushEvent(&away);
+    focus(1, SDL_APPINPUTFOCUS);
+    EXPECT_FALSE(kernel_isPaused()) << "the focus taken away and given back at once";
     for (const Uint8 state : {SDL_APPINPUTFOCUS, SDL_APPACTIVE}) {
         focus(0, state);
         EXPECT_TRUE(kernel_isPaused()) << int(state);

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Soak test: plays a built program for a given time with random keys sent from outside, then
 # Escape. Passes when it exits with status 0, standard error holds no sanitizer report, and its
-# memory grows by less than 5% from the end of the warm-up to the end of the run (each the
+# memory grows by less than a limit from the end of the warm-up to the end of the run (each the
 # median of a quarter of the measured time). The memory judged is, in a sanitizer build, the bytes
-# the program holds allocated (it writes them to TRELVIK_HEAP_LOG once a second), elsewhere its
-# resident memory; resident memory is printed either way.
+# the program holds allocated (it writes them to TRELVIK_HEAP_LOG once a second), with a limit of
+# 10%; elsewhere its resident memory, with a limit of 5%. Resident memory is printed either way.
 # Usage: tools/soak.sh <program> <seconds> [warm-up seconds]
 #   e.g. tools/soak.sh build-asan/run/trelvik 600
 # Runs under its own virtual display (tools/headless.sh) unless DISPLAY is set. The program runs
@@ -142,12 +142,16 @@ medians() { # medians field: "first last", or nothing when a window has no readi
 }
 read -r rss_first rss_last < <(medians 2)
 read -r held_first held_last < <(medians 3)
+# What the game holds follows the level: more on the field, and the GL driver keeping the code it
+# compiled for each new combination of state. Over 40 s of a level it moved by -3% to +3.4% in
+# runs without a leak, so a short run allows 10%: it catches gross growth (85 kB a second
+# over 40 s), and the ten-minute runs by hand the slow kind.
 if [ -n "${held_first:-}" ]; then
     judged="memory held allocated"
-    baseline=$held_first final=$held_last
+    baseline=$held_first final=$held_last limit=10
 else
     judged="resident memory"
-    baseline=${rss_first:-} final=${rss_last:-}
+    baseline=${rss_first:-} final=${rss_last:-} limit=5
 fi
 if ! kill -0 "$pid" 2>/dev/null; then
     echo "FAILED: $name ended on its own before Escape"
@@ -192,10 +196,10 @@ fi
 if [ -n "${SOAK_WRAPPER:-}" ]; then
     echo "not judged: memory under $SOAK_WRAPPER"
 elif [ -n "$baseline" ] && [ -n "$final" ] &&
-    awk -v a="$baseline" -v b="$final" 'BEGIN { exit !(b < a * 1.05) }'; then
+    awk -v a="$baseline" -v b="$final" -v l="$limit" 'BEGIN { exit !(b < a * (1 + l / 100)) }'; then
     echo "ok: $judged grew $(awk -v a="$baseline" -v b="$final" 'BEGIN { printf "%+.2f%%", (b - a) * 100 / a }') after the warm-up"
 else
-    echo "FAILED: $judged grew 5% or more after the warm-up (or could not be read)"
+    echo "FAILED: $judged grew ${limit}% or more after the warm-up (or could not be read)"
     failures=$((failures + 1))
 fi
 [ "$failures" -eq 0 ]

@@ -104,11 +104,14 @@ void padStart()
         kernel_toggleSuspendAllTasks();
 }
 
-// A player who leaves the window finds the game waiting; coming back does not resume it.
-void focusLost(const SDL_ActiveEvent &active)
+// A player who leaves the window finds the game waiting; coming back does not resume it. Window
+// managers move the focus away and straight back when they map or raise a window: a loss that
+// the same pass's events take back is no leaving. Says whether the window is left at the end.
+bool windowLeft(bool left, const SDL_ActiveEvent &active)
 {
-    if (active.gain == 0 && (active.state & (SDL_APPINPUTFOCUS | SDL_APPACTIVE)) != 0 && !kernel_isPaused())
-        kernel_toggleSuspendAllTasks();
+    if ((active.state & (SDL_APPINPUTFOCUS | SDL_APPACTIVE)) == 0)
+        return left;
+    return active.gain == 0;
 }
 
 struct CommandKey {
@@ -450,6 +453,7 @@ void task_input_tick()
 {
     // After a quit request SDL is shut down: the rest of the queue is not acted on.
     bool quit = false;
+    bool left = false;
     while (!quit && SDL_PollEvent(&event)) {
         switch (event.type) {
         case SDL_KEYDOWN:
@@ -465,7 +469,7 @@ void task_input_tick()
             task_video_resize(event.resize.w, event.resize.h);
             break;
         case SDL_ACTIVEEVENT:
-            focusLost(event.active);
+            left = windowLeft(left, event.active);
             break;
         case SDL_JOYAXISMOTION:
         case SDL_JOYHATMOTION:
@@ -479,6 +483,8 @@ void task_input_tick()
     }
     if (quit)
         kernel_quit();
+    else if (left && !kernel_isPaused())
+        kernel_toggleSuspendAllTasks();
     const uint32_t now = task_timer_getRealTicks();
     if (rescanDue(now)) {
         rescanWanted = false;
