@@ -2,8 +2,104 @@
 #include "graphics/backdrop.h"
 
 #include <GL/gl.h>
+#include <GL/glext.h>
+#include <SDL.h>
+
+#include <cstring>
 
 namespace {
+
+// The framebuffer-object calls the fast copy needs. OpenGL 1.1 has none of them: they come from
+// the driver, when it offers both extensions.
+struct BlitCalls {
+    PFNGLGENFRAMEBUFFERSEXTPROC genFramebuffers;
+    PFNGLDELETEFRAMEBUFFERSEXTPROC deleteFramebuffers;
+    PFNGLBINDFRAMEBUFFEREXTPROC bindFramebuffer;
+    PFNGLFRAMEBUFFERTEXTURE2DEXTPROC framebufferTexture2D;
+    PFNGLCHECKFRAMEBUFFERSTATUSEXTPROC checkFramebufferStatus;
+    PFNGLBLITFRAMEBUFFEREXTPROC blitFramebuffer;
+};
+BlitCalls blitCalls{};
+
+bool hasExtension(const char *name)
+{
+    const char *all = reinterpret_cast<const char *>(glGetString(GL_EXTENSIONS));
+    const size_t length = std::strlen(name);
+    for (const char *at = all; at != nullptr && (at = std::strstr(at, name)) != nullptr; at += length)
+        if ((at == all || at[-1] == ' ') && (at[length] == ' ' || at[length] == '\0'))
+            return true;
+    return false;
+}
+
+// Whether the current context can copy between framebuffers; fills blitCalls when it can.
+bool loadBlitCalls()
+{
+#ifdef __EMSCRIPTEN__
+    return false; // WebGL 1 copies between framebuffers only through textured quads
+#else
+    if (!hasExtension("GL_EXT_framebuffer_object") || !hasExtension("GL_EXT_framebuffer_blit"))
+        return false;
+    BlitCalls calls{};
+    calls.genFramebuffers = reinterpret_cast<PFNGLGENFRAMEBUFFERSEXTPROC>(SDL_GL_GetProcAddress("glGenFramebuffersEXT"));
+    calls.deleteFramebuffers = reinterpret_cast<PFNGLDELETEFRAMEBUFFERSEXTPROC>(SDL_GL_GetProcAddress("glDeleteFramebuffersEXT"));
+    calls.bindFramebuffer = reinterpret_cast<PFNGLBINDFRAMEBUFFEREXTPROC>(SDL_GL_GetProcAddress("glBindFramebufferEXT"));
+    calls.framebufferTexture2D = reinterpret_cast<PFNGLFRAMEBUFFERTEXTURE2DEXTPROC>(SDL_GL_GetProcAddress("glFramebufferTexture2DEXT"));
+    calls.checkFramebufferStatus = reinterpret_cast<PFNGLCHECKFRAMEBUFFERSTATUSEXTPROC>(SDL_GL_GetProcAddress("glCheckFramebufferStatusEXT"));
+    calls.blitFramebuffer = reinterpret_cast<PFNGLBLITFRAMEBUFFEREXTPROC>(SDL_GL_GetProcAddress("glBlitFramebufferEXT"));
+    if (calls.genFramebuffers == nullptr || calls.deleteFramebuffers == nullptr || calls.bindFramebuffer == nullptr ||
+        calls.framebufferTexture2D == nullptr || calls.checkFramebufferStatus == nullptr || calls.blitFramebuffer == nullptr)
+        return false;
+    blitCalls = calls;
+    return true;
+#endif
+}
+
+// Copies the whole picture between the window and the backdrop's framebuffer, upside down. The
+// window's rows lie in memory top row first, a texture's bottom row first: turned over once on
+// the way in and once on the way out, the picture comes back the right way up, and each copy is a
+// plain copy of memory for a renderer that keeps its pixels as the window does.
+void blitTurned(unsigned from, unsigned to, int width, int height)
+{
+    blitCalls.bindFramebuffer(GL_READ_FRAMEBUFFER_EXT, from);
+    blitCalls.bindFramebuffer(GL_DRAW_FRAMEBUFFER_EXT, to);
+    blitCalls.blitFramebuffer(0, 0, width, height, 0, height, width, 0, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    blitCalls.bindFramebuffer(GL_FRAMEBUFFER_EXT, 0);
+}
+
+// The picture in a texture of the window's size attached to a framebuffer object, in the layout
+// a window of 8-bit colours has. False, with nothing left made, when the driver refuses any of it.
+bool takeIntoFramebuffer(Backdrop &backdrop, const BackdropView &view)
+{
+    if (backdrop.framebuffer == 0 && backdrop.texture != 0)
+        return false; // a texture for the quad is already made: keep to it
+    if (backdrop.framebuffer == 0 && !loadBlitCalls())
+        return false;
+    if (backdrop.framebuffer == 0 || view.width != backdrop.textureWidth || view.height != backdrop.textureHeight) {
+        if (backdrop.framebuffer == 0) {
+            GLuint names[2] = {0, 0};
+            glGenTextures(1, &names[0]);
+            blitCalls.genFramebuffers(1, &names[1]);
+            backdrop.texture = names[0];
+            backdrop.framebuffer = names[1];
+        }
+        glBindTexture(GL_TEXTURE_2D, backdrop.texture);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, view.width, view.height, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
+        blitCalls.bindFramebuffer(GL_FRAMEBUFFER_EXT, backdrop.framebuffer);
+        blitCalls.framebufferTexture2D(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_TEXTURE_2D, backdrop.texture, 0);
+        const bool complete = blitCalls.checkFramebufferStatus(GL_FRAMEBUFFER_EXT) == GL_FRAMEBUFFER_COMPLETE_EXT;
+        blitCalls.bindFramebuffer(GL_FRAMEBUFFER_EXT, 0);
+        if (glGetError() != GL_NO_ERROR || !complete) {
+            backdrop_forget(backdrop);
+            return false;
+        }
+        backdrop.textureWidth = view.width;
+        backdrop.textureHeight = view.height;
+    }
+    blitTurned(0, backdrop.framebuffer, view.width, view.height);
+    return true;
+}
 
 int powerOfTwoAtLeast(int n)
 {
@@ -24,6 +120,11 @@ void backdrop_take(Backdrop &backdrop, const BackdropView &view)
 {
     if (view.width <= 0 || view.height <= 0)
         return;
+    if (takeIntoFramebuffer(backdrop, view)) {
+        backdrop.view = view;
+        backdrop.taken = glGetError() == GL_NO_ERROR;
+        return;
+    }
     const int textureWidth = powerOfTwoAtLeast(view.width), textureHeight = powerOfTwoAtLeast(view.height);
     if (backdrop.texture == 0) {
         GLuint name = 0;
@@ -53,6 +154,10 @@ void backdrop_draw(const Backdrop &backdrop)
 {
     if (!backdrop.taken)
         return;
+    if (backdrop.framebuffer != 0) {
+        blitTurned(backdrop.framebuffer, 0, backdrop.view.width, backdrop.view.height);
+        return;
+    }
     const float w = static_cast<float>(backdrop.view.width), h = static_cast<float>(backdrop.view.height);
     const float s = w / static_cast<float>(backdrop.textureWidth), t = h / static_cast<float>(backdrop.textureHeight);
     glPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT);
@@ -89,6 +194,10 @@ void backdrop_draw(const Backdrop &backdrop)
 
 void backdrop_forget(Backdrop &backdrop)
 {
+    if (backdrop.framebuffer != 0) {
+        const GLuint name = backdrop.framebuffer;
+        blitCalls.deleteFramebuffers(1, &name);
+    }
     if (backdrop.texture != 0) {
         const GLuint name = backdrop.texture;
         glDeleteTextures(1, &name);

@@ -21,7 +21,8 @@ struct BackdropView {
 
 struct Backdrop {
     unsigned texture;              // GL texture name; 0: none made yet
-    int textureWidth, textureHeight; // the window's size rounded up to powers of two
+    unsigned framebuffer;          // framebuffer object holding the texture, when the driver has them
+    int textureWidth, textureHeight; // the window's size; without a framebuffer object rounded up to powers of two
     BackdropView view;
     bool taken;                    // the texture holds the picture of view
 };

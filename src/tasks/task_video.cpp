@@ -52,6 +52,12 @@ std::array<int, 6> skybox_tex = {0, 0, 0, 0, 0, 0};
 Backdrop backdrop{};
 BackdropView lastSkyView{};
 unsigned skyPictures = 0; // pictures of the sky taken since the start
+// The sky of the frame being drawn: the view it shows, and whether its picture began the frame.
+struct FrameSky {
+    BackdropView view;
+    bool fromPicture;
+};
+FrameSky frameSky{};
 
 // One face of the sky box per slot: the file, then its four corners in drawing order, each as
 // texture coordinate (s, t) and a corner of the box (0: low end, 1: high end of x, y, z).
@@ -239,16 +245,14 @@ BackdropView skyView()
     return view;
 }
 
-// The sky comes from its picture when the backdrop holds the current view's. Otherwise the box
-// is drawn, and its picture taken when the view is the one of the frame before: a camera that
-// keeps turning never pays for a picture it cannot use.
+// The sky comes from its picture when the backdrop holds the current view's: the frame began with
+// it. Otherwise the box is drawn, and its picture taken when the view is the one of the frame
+// before: a camera that keeps turning never pays for a picture it cannot use.
 void drawSky()
 {
-    const BackdropView view = skyView();
-    if (!wireframe && backdrop_shows(backdrop, view)) {
-        backdrop_draw(backdrop);
+    if (frameSky.fromPicture)
         return;
-    }
+    const BackdropView &view = frameSky.view;
     drawSkybox();
     if (!wireframe && view == lastSkyView) {
         backdrop_take(backdrop, view);
@@ -442,9 +446,16 @@ void task_video_beginFrame()
 {
     if (!(g_level_look == appliedLook))
         setLook(g_level_look);
-    // The sky's picture covers every pixel: then only the depth buffer needs clearing.
-    const bool skyCovers = g_camera != nullptr && !wireframe && backdrop_shows(backdrop, skyView());
-    glClear(skyCovers ? GL_DEPTH_BUFFER_BIT : GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // The sky's picture covers every pixel: then only the depth buffer needs clearing. The picture
+    // goes first: a copy waits for whatever was drawn before it, and the clear would be that.
+    frameSky = {};
+    if (g_camera != nullptr) {
+        frameSky.view = skyView();
+        frameSky.fromPicture = !wireframe && backdrop_shows(backdrop, frameSky.view);
+    }
+    if (frameSky.fromPicture)
+        backdrop_draw(backdrop);
+    glClear(frameSky.fromPicture ? GL_DEPTH_BUFFER_BIT : GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glPolygonMode(GL_FRONT_AND_BACK, wireframe ? GL_LINE : GL_FILL);
     glEnable(GL_TEXTURE_2D);
     glColor3f(1, 1, 1);

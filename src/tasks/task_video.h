@@ -27,7 +27,8 @@ void task_video_tick();
 // The frame without presenting it: it stays in the back buffer (for tests and the benchmark).
 void task_video_drawFrame();
 
-// The frame's stages in the order it draws them: the sky behind everything, the opaque actors
+// The frame's stages in the order it draws them: the sky behind everything (nothing, when the
+// frame began with the sky's picture), the opaque actors
 // nearest first (buildings stand behind the playing field, so the depth test turns most of
 // them away early), what is blended over the scene, the HUD on top.
 enum VideoStage {
@@ -42,8 +43,8 @@ enum VideoStage {
     VIDEO_STAGE_HUD,
     VIDEO_STAGE_COUNT
 };
-// What task_video_drawFrame is made of, for the benchmark that times each stage: the clear and
-// the camera, then one stage.
+// What task_video_drawFrame is made of, for the benchmark that times each stage: the sky's
+// picture when it shows the view, the clear and the camera; then one stage.
 void task_video_beginFrame();
 void task_video_drawStage(VideoStage stage);
 const char *task_video_stageName(VideoStage stage);
