@@ -20,6 +20,7 @@ struct BlitCalls {
     PFNGLBLITFRAMEBUFFEREXTPROC blitFramebuffer;
 };
 BlitCalls blitCalls{};
+bool framebuffersAllowed = true;
 
 bool hasExtension(const char *name)
 {
@@ -37,7 +38,7 @@ bool loadBlitCalls()
 #ifdef __EMSCRIPTEN__
     return false; // WebGL 1 copies between framebuffers only through textured quads
 #else
-    if (!hasExtension("GL_EXT_framebuffer_object") || !hasExtension("GL_EXT_framebuffer_blit"))
+    if (!framebuffersAllowed || !hasExtension("GL_EXT_framebuffer_object") || !hasExtension("GL_EXT_framebuffer_blit"))
         return false;
     BlitCalls calls{};
     calls.genFramebuffers = reinterpret_cast<PFNGLGENFRAMEBUFFERSEXTPROC>(SDL_GL_GetProcAddress("glGenFramebuffersEXT"));
@@ -203,4 +204,9 @@ void backdrop_forget(Backdrop &backdrop)
         glDeleteTextures(1, &name);
     }
     backdrop = Backdrop{};
+}
+
+void backdrop_useFramebuffers(bool use)
+{
+    framebuffersAllowed = use;
 }

@@ -2,7 +2,9 @@
 // looks the same from wherever the camera has flown: only the view's direction and up vector, the
 // window, the colours of the fog and lights it is drawn through, and the level change it. Taken
 // once from the back buffer, the picture is copied to the screen each frame with no depth test,
-// fog, light or perspective: far less work than the box.
+// fog, light or perspective: far less work than the box. Where the driver has framebuffer objects
+// the copy is a copy between framebuffers, which a software renderer does as a copy of memory;
+// elsewhere it is a textured quad as large as the window.
 #pragma once
 
 #include <array>
@@ -36,3 +38,7 @@ void backdrop_take(Backdrop &backdrop, const BackdropView &view);
 void backdrop_draw(const Backdrop &backdrop);
 // Forgets the picture (after a video mode change, whose context may be new) and frees its texture.
 void backdrop_forget(Backdrop &backdrop);
+// Whether pictures taken from now on may be kept in a framebuffer object and copied from there
+// (yes at start). A driver without framebuffer objects, and the browser, get the textured quad;
+// tests turn the copy off to see that way too.
+void backdrop_useFramebuffers(bool use);

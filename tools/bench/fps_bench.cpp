@@ -419,7 +419,7 @@ int main(int argc, char **argv)
     for (const auto &ms : stageMs)
         sum += median(ms);
     for (size_t k = 0; k < stageMs.size(); ++k) {
-        const char *name = k == 0 ? "clear and camera" : task_video_stageName(static_cast<VideoStage>(k - 1));
+        const char *name = k == 0 ? "sky picture, clear, camera" : task_video_stageName(static_cast<VideoStage>(k - 1));
         std::printf("%-28s %9.3f %6.1f%%\n", name, median(stageMs[k]), 100 * median(stageMs[k]) / sum);
     }
     std::printf("%-28s %9.3f\n", "all stages", sum);
