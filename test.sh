@@ -2,7 +2,7 @@
 # Builds everything and runs the whole test suite headless: first the normal build, then the Debian
 # packages (built, linted, unpacked and played: tools/package-check.sh), then the same suite built
 # with AddressSanitizer and UndefinedBehaviorSanitizer (clang), a short run of each fuzz target
-# (20 s), then 80 s of random play of each sanitized program (tools/soak.sh; the ten-minute
+# (15 s), then 60 s of random play of each sanitized program (tools/soak.sh; the ten-minute
 # runs are made by hand).
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -38,13 +38,13 @@ tools/headless.sh tools/ctest-sanitized.sh build-asan -j"$jobs" \
 
 # A short run of each fuzz target (the long runs are made by hand: tools/fuzz/run.sh 600).
 stage "fuzzing"
-tools/fuzz/run.sh 20
+tools/fuzz/run.sh 15
 
 # Both programs side by side, each on its own virtual display.
 stage "the soaks"
-tools/soak.sh build-asan/run/trelvik 80 40 >build-asan/soak-trelvik.txt 2>&1 &
+tools/soak.sh build-asan/run/trelvik 60 30 >build-asan/soak-trelvik.txt 2>&1 &
 soak_two=$!
-tools/soak.sh build-asan/run/trelvik-solo 80 40 >build-asan/soak-trelvik-solo.txt 2>&1 &
+tools/soak.sh build-asan/run/trelvik-solo 60 30 >build-asan/soak-trelvik-solo.txt 2>&1 &
 soak_one=$!
 soak_status=0
 wait $soak_two || soak_status=1
