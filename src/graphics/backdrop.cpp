@@ -22,22 +22,20 @@ struct BlitCalls {
 BlitCalls blitCalls{};
 bool framebuffersAllowed = true;
 
-bool hasExtension(const char *name)
-{
-    const char *all = reinterpret_cast<const char *>(glGetString(GL_EXTENSIONS));
-    const size_t length = std::strlen(name);
-    for (const char *at = all; at != nullptr && (at = std::strstr(at, name)) != nullptr; at += length)
-        if ((at == all || at[-1] == ' ') && (at[length] == ' ' || at[length] == '\0'))
-            return true;
-    return false;
-}
-
 // Whether the current context can copy between framebuffers; fills blitCalls when it can.
 bool loadBlitCalls()
 {
 #ifdef __EMSCRIPTEN__
     return false; // WebGL 1 copies between framebuffers only through textured quads
 #else
+    const auto hasExtension = [](const char *name) {
+        const char *all = reinterpret_cast<const char *>(glGetString(GL_EXTENSIONS));
+        const size_t length = std::strlen(name);
+        for (const char *at = all; at != nullptr && (at = std::strstr(at, name)) != nullptr; at += length)
+            if ((at == all || at[-1] == ' ') && (at[length] == ' ' || at[length] == '\0'))
+                return true;
+        return false;
+    };
     if (!framebuffersAllowed || !hasExtension("GL_EXT_framebuffer_object") || !hasExtension("GL_EXT_framebuffer_blit"))
         return false;
     BlitCalls calls{};
@@ -99,6 +97,12 @@ bool takeIntoFramebuffer(Backdrop &backdrop, const BackdropView &view)
         backdrop.textureHeight = view.height;
     }
     blitTurned(0, backdrop.framebuffer, view.width, view.height);
+    if (glGetError() != GL_NO_ERROR) {
+        // Refused (a window of several samples a pixel cannot be copied so): the quad from now on.
+        backdrop_forget(backdrop);
+        framebuffersAllowed = false;
+        return false;
+    }
     return true;
 }
 
