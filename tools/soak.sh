@@ -144,8 +144,8 @@ read -r rss_first rss_last < <(medians 2)
 read -r held_first held_last < <(medians 3)
 # What the game holds follows the level: more on the field, and the GL driver keeping the code it
 # compiled for each new combination of state. Over 40 s of a level it moved by -3% to +3.4% in
-# runs without a leak, so a short run allows 10%: it catches gross growth (85 kB a second
-# over 40 s), and the ten-minute runs by hand the slow kind.
+# runs without a leak, so a short run allows 10%: it catches gross growth (100 kB a second over
+# the test command's 30 s measured), and the ten-minute runs by hand the slow kind.
 if [ -n "${held_first:-}" ]; then
     judged="memory held allocated"
     baseline=$held_first final=$held_last limit=10

@@ -125,9 +125,9 @@ void backdrop_take(Backdrop &backdrop, const BackdropView &view)
 {
     if (view.width <= 0 || view.height <= 0)
         return;
-    if (takeIntoFramebuffer(backdrop, view)) {
+    if (takeIntoFramebuffer(backdrop, view)) { // which has checked the copy for errors
         backdrop.view = view;
-        backdrop.taken = glGetError() == GL_NO_ERROR;
+        backdrop.taken = true;
         return;
     }
     const int textureWidth = powerOfTwoAtLeast(view.width), textureHeight = powerOfTwoAtLeast(view.height);

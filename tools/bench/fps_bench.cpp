@@ -60,23 +60,18 @@ double seconds(Clock::duration d)
     return std::chrono::duration<double>(d).count();
 }
 
-// Processor time of the whole process (the renderer's threads included), in seconds: far steadier
-// than the wall clock on a shared machine, as it leaves out the time other programs take.
-double processorSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-// The same to the microsecond, cheap enough to read after every pass.
+// Processor time of the whole process (the renderer's threads included), in milliseconds: far
+// steadier than the wall clock on a shared machine, as it leaves out the time other programs
+// take; cheap enough to read after every pass.
 double processorMilliseconds()
 {
     timespec t{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
     return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
 }
+
+// What the stage timings call the work before the first stage.
+constexpr const char *beginStageName = "sky picture, clear, camera";
 
 double median(std::vector<double> values)
 {
@@ -124,7 +119,7 @@ struct Flight {
     std::vector<double> passMs;                        // each pass's time from the end of the one before
     std::vector<double> passProcessorMs;               // the processor time it took, all threads
     std::FILE *passLog = nullptr;                      // --passes: one line a pass
-    std::array<Clock::duration, VIDEO_STAGE_COUNT + 1> stages{}; // [0]: clear and camera
+    std::array<Clock::duration, VIDEO_STAGE_COUNT + 1> stages{}; // [0]: beginStageName
     long shotFrame = -1;                               // the frame to save, counted from 1
     std::string shotFile;
 };
@@ -324,7 +319,7 @@ int main(int argc, char **argv)
                 std::fprintf(flight.passLog, "minor faults,pass,wall ms,processor ms,frame processor ms,actors,explosions,particle systems\n");
         }
         const auto begin = Clock::now();
-        const double processorBegin = processorSeconds();
+        const double processorBegin = processorMilliseconds();
         const unsigned picturesBefore = task_video_skyPictures();
         const PlayResult result = fly(drawFrame, stopAfter);
         const double total = seconds(Clock::now() - begin);
@@ -334,7 +329,7 @@ int main(int argc, char **argv)
         pacings.push_back(pacingOf(flight.passMs));
         processorPacings.push_back(pacingOf(flight.passProcessorMs));
         skyPictures.push_back(task_video_skyPictures() - picturesBefore);
-        processorMs.push_back((processorSeconds() - processorBegin) * 1000 / static_cast<double>(flight.frames));
+        processorMs.push_back((processorMilliseconds() - processorBegin) / static_cast<double>(flight.frames));
         frames = flight.frames;
         played = result.seconds;
         won = result.won;
@@ -346,16 +341,16 @@ int main(int argc, char **argv)
             const int level = benchLevel;
             benchLevel = 1;
             flight.shotFrame = -1;
-            const double firstBegin = processorSeconds();
+            const double firstBegin = processorMilliseconds();
             fly(drawFrame, stopAfter);
-            firstMs.push_back((processorSeconds() - firstBegin) * 1000 / static_cast<double>(flight.frames));
+            firstMs.push_back((processorMilliseconds() - firstBegin) / static_cast<double>(flight.frames));
             firstFrameMs.push_back(seconds(flight.drawing) * 1000 / static_cast<double>(flight.frames));
             benchLevel = level;
         }
         if (round == 0 && !passLogFile.empty()) {
             flight.passLog = std::fopen((passLogFile + ".stages").c_str(), "w");
             if (flight.passLog != nullptr) {
-                std::fprintf(flight.passLog, "pass,swap,clear and camera");
+                std::fprintf(flight.passLog, "pass,swap,%s", beginStageName);
                 for (int stage = 0; stage < VIDEO_STAGE_COUNT; ++stage)
                     std::fprintf(flight.passLog, ",%s", task_video_stageName(static_cast<VideoStage>(stage)));
                 std::fprintf(flight.passLog, "\n");
@@ -419,7 +414,7 @@ int main(int argc, char **argv)
     for (const auto &ms : stageMs)
         sum += median(ms);
     for (size_t k = 0; k < stageMs.size(); ++k) {
-        const char *name = k == 0 ? "sky picture, clear, camera" : task_video_stageName(static_cast<VideoStage>(k - 1));
+        const char *name = k == 0 ? beginStageName : task_video_stageName(static_cast<VideoStage>(k - 1));
         std::printf("%-28s %9.3f %6.1f%%\n", name, median(stageMs[k]), 100 * median(stageMs[k]) / sum);
     }
     std::printf("%-28s %9.3f\n", "all stages", sum);
