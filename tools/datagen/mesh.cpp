@@ -340,7 +340,7 @@ void mesh_addLoft(Mesh &mesh, const std::vector<LoftRing> &input, const LoftOpti
 }
 
 void mesh_addPrism(Mesh &mesh, const std::vector<Vec2> &input, float depth, float bevel, float sScale,
-                   float tScale)
+                   float tScale, unsigned ends)
 {
     if (input.size() < 3)
         return;
@@ -377,7 +377,8 @@ void mesh_addPrism(Mesh &mesh, const std::vector<Vec2> &input, float depth, floa
     }
     const auto &bottom = layers.front().first;
     const auto &top = layers.back().first;
-    for (const auto &tri : triangulate(top)) {
+    const std::vector<std::array<int, 3>> none;
+    for (const auto &tri : (ends & prism_endFront) != 0 ? triangulate(top) : none) {
         MeshCorner c[3];
         for (int k = 0; k < 3; ++k) {
             const Vec2 p = top[tri[k]];
@@ -385,7 +386,7 @@ void mesh_addPrism(Mesh &mesh, const std::vector<Vec2> &input, float depth, floa
         }
         mesh_addTriangle(mesh, c[0], c[1], c[2]);
     }
-    for (const auto &tri : triangulate(bottom)) {
+    for (const auto &tri : (ends & prism_endBack) != 0 ? triangulate(bottom) : none) {
         MeshCorner c[3];
         for (int k = 0; k < 3; ++k) {
             const Vec2 p = bottom[tri[k]];

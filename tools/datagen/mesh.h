@@ -94,11 +94,15 @@ struct LoftOptions {
 
 // A tube through the rings (x ascending), outward-facing whatever the outlines' turning sense.
 void mesh_addLoft(Mesh &mesh, const std::vector<LoftRing> &rings, const LoftOptions &options);
+// Which end faces a prism gets: an end that another solid covers is left out, as it could
+// never be seen and would only be drawn to be hidden again.
+enum PrismEnds : unsigned { prism_endBack = 1, prism_endFront = 2, prism_bothEnds = 3 }; // back: -z, front: +z
+
 // An outline in the x-y plane extruded over z in [-depth/2, depth/2], its edges chamfered by
 // bevel (0 for sharp). On the sides s runs along the outline (sScale per unit) and t along
 // z (tScale per unit); the end faces are mapped flat, s from x and t from -y (sScale).
 void mesh_addPrism(Mesh &mesh, const std::vector<Vec2> &outline, float depth, float bevel, float sScale,
-                   float tScale);
+                   float tScale, unsigned ends = prism_bothEnds);
 void mesh_addBox(Mesh &mesh, Vec3 min, Vec3 max, float bevel, float texScale);
 void mesh_addEllipsoid(Mesh &mesh, Vec3 centre, Vec3 radii, int around, int along);
 // A ring outline: n points on an ellipse of radii (ry, rz), starting at +y.

@@ -20,12 +20,18 @@ void addQuad(Mesh &mesh, Vec3 a, Vec3 b, Vec3 c, Vec3 d, Vec3 outward, Vec2 ta, 
     mesh_addFlatTriangle(mesh, a, c, d, ta, tc, td);
 }
 
+// Which of a block's floor and roof are its own: a face that a wider slab lies on or stands on
+// is covered from every side.
+enum BlockFaces : unsigned { block_floor = prism_endBack, block_roof = prism_endFront, block_floorAndRoof = prism_bothEnds };
+
 // A storey block: the floor plan (x, depth) raised from y0 to y1, window texture wrapped
 // round it: sScale repeats per unit along the walls, one picture height per `storeys` units.
-void addBlock(Mesh &mesh, const std::vector<Vec2> &plan, float y0, float y1, float sScale, float pictureHeight)
+void addBlock(Mesh &mesh, const std::vector<Vec2> &plan, float y0, float y1, float sScale, float pictureHeight,
+              unsigned faces = block_floorAndRoof)
 {
     const size_t mark = mesh_mark(mesh);
-    mesh_addPrism(mesh, plan, y1 - y0, 0, sScale, -1.0f / pictureHeight);
+    // Turned a quarter round x below, so the prism's front end becomes the roof.
+    mesh_addPrism(mesh, plan, y1 - y0, 0, sScale, -1.0f / pictureHeight, faces);
     mesh_transformSince(mesh, mark, mat3_rotateX(-90), {0, (y0 + y1) * 0.5f, 0});
 }
 
@@ -46,8 +52,9 @@ Mesh tower()
     const int roof = mesh_addMaterial(m, "roof", rgb(0.5f, 0.55f, 0.8f), 0.5f, 0.4f, none, "data/hull.png");
     const int beacon = mesh_addMaterial(m, "beacon", rgb(1.0f, 0.2f, 0.15f), 0.3f, 0.3f, rgb(1.0f, 0.15f, 0.1f), "data/glow.png");
     mesh_beginGroup(m, "facade", facade);
-    addBlock(m, chamferedSquare(11, 3), -75, 45, 1.0f / 22.0f, 51);
-    addBlock(m, chamferedSquare(7.5f, 2), 45, 75, 1.0f / 22.0f, 51);
+    // Each storey's roof lies under a slab, and the upper storey's floor inside the lower slab.
+    addBlock(m, chamferedSquare(11, 3), -75, 45, 1.0f / 22.0f, 51, block_floor);
+    addBlock(m, chamferedSquare(7.5f, 2), 45, 75, 1.0f / 22.0f, 51, 0);
     mesh_beginGroup(m, "roof", roof);
     addBlock(m, chamferedSquare(11.6f, 3.2f), 45, 47, 0.1f, 10);
     addBlock(m, chamferedSquare(8.0f, 2.2f), 75, 77.5f, 0.1f, 10);
@@ -65,7 +72,7 @@ Mesh officeBlock()
     const int roof = mesh_addMaterial(m, "roof", rgb(0.48f, 0.52f, 0.78f), 0.5f, 0.4f, none, "data/hull.png");
     const int lamp = mesh_addMaterial(m, "lamp", rgb(0.4f, 1.0f, 0.6f), 0.3f, 0.3f, rgb(0.3f, 0.9f, 0.5f), "data/glow.png");
     mesh_beginGroup(m, "facade", facade);
-    addBlock(m, rect(22, 15), -50, 50, 1.0f / 22.0f, 51);
+    addBlock(m, rect(22, 15), -50, 50, 1.0f / 22.0f, 51, block_floor); // its roof lies under the slab
     mesh_beginGroup(m, "roof", roof);
     addBlock(m, rect(22.8f, 15.8f), 50, 52, 0.1f, 10);
     mesh_addBox(m, {-16, 52, -8}, {-8, 56, 2}, 0.4f, 0.1f);
