@@ -1,8 +1,9 @@
 // frustum.cpp -- the view frustum: six planes that live for the whole run and are replaced by
-// every frustum_calculate (once per frame), and the point and sphere tests against them.
+// every frustum_calculate (once per frame), and the point, sphere and box tests against them.
 #include "graphics/frustum.h"
 
 #include <GL/gl.h>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -76,6 +77,16 @@ bool frustum_isSphereVisable(float x, float y, float z, float radius)
 {
     for (const float *plane : frustum)
         if (distanceTo(plane, x, y, z) < -radius)
+            return false;
+    return true;
+}
+
+bool frustum_isBoxVisable(const std::array<std::array<float, 3>, 8> &corners)
+{
+    for (const float *plane : frustum)
+        if (std::none_of(corners.begin(), corners.end(), [plane](const std::array<float, 3> &c) {
+                return distanceTo(plane, c[0], c[1], c[2]) >= 0;
+            }))
             return false;
     return true;
 }

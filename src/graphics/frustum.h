@@ -32,6 +32,11 @@ bool frustum_isPointVisable(float x, float y, float z);
 // a sphere that is outside but not wholly behind a single plane counts as visible.
 bool frustum_isSphereVisable(float x, float y, float z, float radius);
 
+// Whether a box, given by its eight corners in world coordinates, reaches the inner side of all
+// six planes: false only when every corner lies outside one plane. Conservative like the sphere's
+// test: near the corners a box that is outside but not wholly behind a single plane counts as visible.
+bool frustum_isBoxVisable(const std::array<std::array<float, 3>, 8> &corners);
+
 // One plane (nx, ny, nz, d) by index; zeros for an index outside 0..5.
 std::array<float, 4> frustum_getPlane(int index);
 // Sets all planes back to zero, as before the first frustum_calculate (for tests).

@@ -23,6 +23,7 @@
 #include <SDL.h>
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 #ifdef __GLIBC__
@@ -52,6 +53,7 @@ std::array<int, 6> skybox_tex = {0, 0, 0, 0, 0, 0};
 Backdrop backdrop{};
 BackdropView lastSkyView{};
 unsigned skyPictures = 0; // pictures of the sky taken since the start
+int actorsDrawn = 0;      // actors the frame being drawn has let through the culling
 // The sky of the frame being drawn: the view it shows, and whether its picture began the frame.
 struct FrameSky {
     BackdropView view;
@@ -169,10 +171,38 @@ void placeActor(const actor *a)
     glScalef(a->scale, a->scale, a->scale);
 }
 
-// The sphere is the model's own: the actor's scale does not widen it.
+// The corners of the actor's model box where the frame draws them: scaled, turned about z, y and
+// x in that order, then moved to the actor's position, as placeActor() sets the matrix.
+std::array<std::array<float, 3>, 8> placedBox(const actor *a)
+{
+    const model &m = *a->model;
+    const vector3d &p = *a->position, &r = *a->rotation;
+    const auto turn = [](float degrees, float &u, float &v) {
+        const double radians = static_cast<double>(degrees) * M_PI / 180;
+        const double c = std::cos(radians), s = std::sin(radians), u0 = u, v0 = v;
+        u = static_cast<float>(u0 * c - v0 * s);
+        v = static_cast<float>(u0 * s + v0 * c);
+    };
+    std::array<std::array<float, 3>, 8> corners{};
+    for (size_t k = 0; k < corners.size(); ++k) {
+        float x = a->scale * ((k & 1) != 0 ? m.max.x : m.min.x);
+        float y = a->scale * ((k & 2) != 0 ? m.max.y : m.min.y);
+        float z = a->scale * ((k & 4) != 0 ? m.max.z : m.min.z);
+        turn(r.z, x, y);
+        turn(r.y, z, x);
+        turn(r.x, y, z);
+        corners[k] = {p.x + x, p.y + y, p.z + z};
+    }
+    return corners;
+}
+
+// The sphere is the model's own: the actor's scale does not widen it. An actor the sphere lets
+// through is then tried by its box as drawn: the sphere round a tall building reaches into the
+// view long before its walls do, and a third of the buildings it let through were never seen.
 bool inView(const actor *a)
 {
-    return !frustumculling || frustum_isSphereVisable(a->position->x, a->position->y, a->position->z, a->model->radius);
+    return !frustumculling || (frustum_isSphereVisable(a->position->x, a->position->y, a->position->z, a->model->radius) &&
+                               frustum_isBoxVisable(placedBox(a)));
 }
 
 // Actors whose every group binds its own texture are queued a group at a time; any other is
@@ -181,6 +211,7 @@ void queueActorOfStage(actor *a)
 {
     if (a == nullptr || a->model == nullptr || actorStage(a->kind) != drawing || !inView(a))
         return;
+    ++actorsDrawn;
     if (!model_groupsSortable(a->model)) {
         task_video_renderactor(a);
         return;
@@ -449,6 +480,7 @@ void task_video_beginFrame()
     // The sky's picture covers every pixel: then only the depth buffer needs clearing. The picture
     // goes first: a copy waits for whatever was drawn before it, and the clear would be that.
     frameSky = {};
+    actorsDrawn = 0;
     if (g_camera != nullptr) {
         frameSky.view = skyView();
         frameSky.fromPicture = !wireframe && backdrop_shows(backdrop, frameSky.view);
@@ -649,4 +681,6 @@ bool task_video_isFrustumCulling() { return frustumculling; }
 bool task_video_isShowFPS() { return showFPS; }
 bool task_video_isPaused() { return paused; }
 unsigned task_video_skyPictures() { return skyPictures; }
+
+int task_video_actorsDrawn() { return actorsDrawn; }
 SDL_Surface *task_video_window() { return mainWindow; }

@@ -74,4 +74,6 @@ bool task_video_isPaused();
 // How many pictures of the sky the frame has taken since the start: one after each change of the
 // view, the window, the fog's or lights' colours, or the level.
 unsigned task_video_skyPictures();
+// How many actors the last frame drew: those the culling let through.
+int task_video_actorsDrawn();
 SDL_Surface *task_video_window();

@@ -419,6 +419,28 @@ TEST_F(Frame, CullingSkipsActorsWhoseSphereLiesOutsideTheView)
     EXPECT_GT(distance(inside, empty), 60);
 }
 
+// A tall, thin board beside the view: its sphere (radius 100) reaches 60 units into the view at
+// this depth, its walls stay 38 outside. Laid on its side it reaches in, and must be drawn.
+TEST_F(Frame, CullingTriesTheBoxAsDrawnOnceTheSphereLetsAnActorThrough)
+{
+    g_camera = camera_new(0, 0, 100, 0, 0, 0, 0, 1, 0);
+    test_writeFile(dir + "/data/tallboard.ms3d", boxModel({-2, -100, 2, 100}, 1, 1, 1));
+    const auto sample = project(70, 0, -100);
+    task_video_drawFrame();
+    const Rgb empty = test_readPixel(sample.first, sample.second);
+
+    actor *board = actor_new(ACTOR_NONE, 150, 0, -100);
+    actor_setModel(board, "data/tallboard.ms3d");
+    ASSERT_NE(board->model, nullptr);
+    task_video_drawFrame();
+    EXPECT_EQ(task_video_actorsDrawn(), 0) << "a box wholly outside the view is not drawn";
+
+    board->rotation->z = 90;
+    task_video_drawFrame();
+    EXPECT_EQ(task_video_actorsDrawn(), 1);
+    EXPECT_GT(distance(test_readPixel(sample.first, sample.second), empty), 60) << "the box is turned as it is drawn";
+}
+
 TEST_F(Frame, AnActorLeavesTheMatrixStackAsItFoundIt)
 {
     g_camera = camera_new(0, 0, 100, 0, 0, 0, 0, 1, 0);
