@@ -113,6 +113,7 @@ double emptyFramesPerSecond(int frames)
 // What the passes of one flight add up; a plain function pointer cannot carry it.
 struct Flight {
     long frames = 0;
+    long actorsDrawn = 0;                              // summed over the frames
     Clock::duration drawing{};                         // frames drawn and swapped
     Clock::time_point lastPass{};                      // when the pass before ended
     double lastProcessorMs = 0;
@@ -130,6 +131,7 @@ void drawFrame()
     const auto begin = Clock::now();
     const double processorBegin = flight.passLog != nullptr ? processorMilliseconds() : 0;
     task_video_drawFrame();
+    flight.actorsDrawn += task_video_actorsDrawn();
     ++flight.frames;
     if (flight.frames == flight.shotFrame) {
         std::vector<unsigned char> pixels(static_cast<size_t>(bench_width) * bench_height * 3);
@@ -306,6 +308,7 @@ int main(int argc, char **argv)
     std::array<std::vector<double>, VIDEO_STAGE_COUNT + 1> stageMs;
     std::vector<Pacing> pacings, processorPacings;
     std::vector<unsigned> skyPictures;
+    std::vector<double> actorsAFrame; // actors the culling let through, a frame
     long frames = 0;
     float played = 0;
     bool won = false;
@@ -329,6 +332,7 @@ int main(int argc, char **argv)
         pacings.push_back(pacingOf(flight.passMs));
         processorPacings.push_back(pacingOf(flight.passProcessorMs));
         skyPictures.push_back(task_video_skyPictures() - picturesBefore);
+        actorsAFrame.push_back(static_cast<double>(flight.actorsDrawn) / static_cast<double>(flight.frames));
         processorMs.push_back((processorMilliseconds() - processorBegin) / static_cast<double>(flight.frames));
         frames = flight.frames;
         played = result.seconds;
@@ -407,6 +411,9 @@ int main(int argc, char **argv)
     std::printf("pictures of the sky taken in each flight:");
     for (const unsigned n : skyPictures)
         std::printf(" %u", n);
+    std::printf("\nactors drawn a frame (after culling), each flight:");
+    for (const double n : actorsAFrame)
+        std::printf(" %.1f", n);
     std::printf("\n\n");
 
     std::printf("%-28s %9s %7s   (glFinish before and after each)\n", "stage", "ms/frame", "share");
