@@ -198,7 +198,7 @@ std::array<std::array<float, 3>, 8> placedBox(const actor *a)
 
 // The sphere is the model's own: the actor's scale does not widen it. An actor the sphere lets
 // through is then tried by its box as drawn: the sphere round a tall building reaches into the
-// view long before its walls do, and a third of the buildings it let through were never seen.
+// view long before its walls do: one building in five that it let through was drawn into nothing.
 bool inView(const actor *a)
 {
     return !frustumculling || (frustum_isSphereVisable(a->position->x, a->position->y, a->position->z, a->model->radius) &&
