@@ -25,6 +25,7 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <numbers>
 #include <vector>
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -178,7 +179,7 @@ std::array<std::array<float, 3>, 8> placedBox(const actor *a)
     const model &m = *a->model;
     const vector3d &p = *a->position, &r = *a->rotation;
     const auto turn = [](float degrees, float &u, float &v) {
-        const double radians = static_cast<double>(degrees) * M_PI / 180;
+        const double radians = static_cast<double>(degrees) * std::numbers::pi / 180;
         const double c = std::cos(radians), s = std::sin(radians), u0 = u, v0 = v;
         u = static_cast<float>(u0 * c - v0 * s);
         v = static_cast<float>(u0 * s + v0 * c);
