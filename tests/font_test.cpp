@@ -4,6 +4,8 @@
 #include "support/test_support.h"
 
 #include <GL/gl.h>
+#include <GL/glext.h>
+#include <SDL.h>
 #include <array>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -104,6 +106,38 @@ TEST_F(FontTest, TextStartsAtItsTopLeftCornerAndSpansTwelvePerCharacterPlusSixte
     EXPECT_TRUE(lit(111, 108));
     EXPECT_FALSE(lit(116, 108));
     EXPECT_FALSE(lit(127, 108));
+}
+
+// Counted by the GL: the fragments a print draws. A cell with nothing to add draws none at all,
+// though its glyph still takes its place (the letters after it land as before).
+TEST_F(FontTest, EmptyCellsDrawNoFragmentsAndStillMoveThePen)
+{
+    using GenQueries = void (*)(GLsizei, GLuint *);
+    using BeginQuery = void (*)(GLenum, GLuint);
+    using EndQuery = void (*)(GLenum);
+    using GetQueryObject = void (*)(GLuint, GLenum, GLuint *);
+    const auto genQueries = reinterpret_cast<GenQueries>(SDL_GL_GetProcAddress("glGenQueriesARB"));
+    const auto beginQuery = reinterpret_cast<BeginQuery>(SDL_GL_GetProcAddress("glBeginQueryARB"));
+    const auto endQuery = reinterpret_cast<EndQuery>(SDL_GL_GetProcAddress("glEndQueryARB"));
+    const auto getQueryObject = reinterpret_cast<GetQueryObject>(SDL_GL_GetProcAddress("glGetQueryObjectuivARB"));
+    if (genQueries == nullptr || beginQuery == nullptr || endQuery == nullptr || getQueryObject == nullptr)
+        GTEST_SKIP() << "the GL counts no fragments (GL_ARB_occlusion_query)";
+    GLuint query = 0;
+    genQueries(1, &query);
+    const auto fragments = [&](const char *text) {
+        glClear(GL_COLOR_BUFFER_BIT);
+        beginQuery(GL_SAMPLES_PASSED_ARB, query);
+        font_print(font, 40, 30, 0, "%s", text);
+        endQuery(GL_SAMPLES_PASSED_ARB);
+        GLuint count = 0;
+        getQueryObject(query, GL_QUERY_RESULT_ARB, &count);
+        return count;
+    };
+    EXPECT_EQ(fragments("A"), 16u * 16u);
+    EXPECT_EQ(fragments("B B"), 0u);
+    EXPECT_EQ(fragments(" A"), 16u * 16u);
+    EXPECT_TRUE(lit(52, 38)) << "the A after a space lands 12 pixels on";
+    EXPECT_FALSE(lit(51, 38));
 }
 
 TEST_F(FontTest, PrintRestoresTheStateItTouchedAndLeavesThePenWhereTheTextEnds)

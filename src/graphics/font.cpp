@@ -6,10 +6,12 @@
 
 #include <GL/gl.h>
 #include <algorithm>
+#include <array>
 #include <cstdarg>
 #include <cstdio>
 #include <list>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -53,11 +55,52 @@ void drawGlyph(int glyph, bool listed)
     glTranslated(glyph_advance, 0, 0);
 }
 
-void compileGlyph(unsigned int list, int glyph)
+// A glyph with nothing to add (a space) only moves the pen: text is blended by adding each texel's
+// colour times its alpha, so its quad would change no pixel and cost a 16 x 16 draw.
+void compileGlyph(unsigned int list, int glyph, bool empty)
 {
     glNewList(list, GL_COMPILE);
-    drawGlyph(glyph, true);
+    if (empty)
+        glTranslated(glyph_advance, 0, 0);
+    else
+        drawGlyph(glyph, true);
     glEndList();
+}
+
+// Which glyph cells of the bound texture add nothing where drawn: every texel a glyph's quad can
+// sample (its cell, and one column and row beyond, for safety) is transparent or black. None is
+// where the image cannot be read back: a missing image, or the browser's GL.
+std::array<bool, glyph_count> emptyCells(int texture)
+{
+    std::array<bool, glyph_count> empty{};
+#ifndef __EMSCRIPTEN__
+    if (texture <= 0)
+        return empty;
+    GLint width = 0, height = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    if (width < 16 || height < 16)
+        return empty;
+    std::vector<unsigned char> rgba(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data()); // rows of 4-byte texels: no padding
+    const auto adds = [&](int x, int y) {
+        const unsigned char *texel = &rgba[(static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 4];
+        return texel[3] != 0 && (texel[0] != 0 || texel[1] != 0 || texel[2] != 0);
+    };
+    for (int glyph = 0; glyph < glyph_count; ++glyph) {
+        // The cells as drawGlyph() addresses them: column glyph % 16, rows from the image's last up.
+        const int x0 = glyph % 16 * width / 16, x1 = std::min(width - 1, (glyph % 16 + 1) * width / 16);
+        const int y0 = (15 - glyph / 16) * height / 16, y1 = std::min(height - 1, (16 - glyph / 16) * height / 16);
+        bool seen = false;
+        for (int y = y0; y <= y1 && !seen; ++y)
+            for (int x = x0; x <= x1 && !seen; ++x)
+                seen = adds(x, y);
+        empty[static_cast<size_t>(glyph)] = !seen;
+    }
+#else
+    (void)texture;
+#endif
+    return empty;
 }
 
 // The glyph a byte of the text shows, as the lists from glListBase map it; -1 for none.
@@ -78,9 +121,11 @@ Font *font_new(const char *name)
 
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(font->texture));
     // Without display lists (none could be made) every glyph is drawn as it is printed.
-    if (font->base != 0)
+    if (font->base != 0) {
+        const std::array<bool, glyph_count> empty = emptyCells(font->texture);
         for (int glyph = 0; glyph < glyph_count; ++glyph)
-            compileGlyph(font->base + glyph, glyph);
+            compileGlyph(font->base + glyph, glyph, empty[static_cast<size_t>(glyph)]);
+    }
 
     fontlist.push_front(std::move(font));
     return fontlist.front().get();
