@@ -178,20 +178,28 @@ std::array<std::array<float, 3>, 8> placedBox(const actor *a)
 {
     const model &m = *a->model;
     const vector3d &p = *a->position, &r = *a->rotation;
-    const auto turn = [](float degrees, float &u, float &v) {
-        const double radians = static_cast<double>(degrees) * std::numbers::pi / 180;
-        const double c = std::cos(radians), s = std::sin(radians), u0 = u, v0 = v;
-        u = static_cast<float>(u0 * c - v0 * s);
-        v = static_cast<float>(u0 * s + v0 * c);
+    struct Turn {
+        double c, s;
+        void apply(float &u, float &v) const
+        {
+            const double u0 = u, v0 = v;
+            u = static_cast<float>(u0 * c - v0 * s);
+            v = static_cast<float>(u0 * s + v0 * c);
+        }
     };
+    const auto turnBy = [](float degrees) {
+        const double radians = static_cast<double>(degrees) * std::numbers::pi / 180;
+        return Turn{std::cos(radians), std::sin(radians)};
+    };
+    const Turn aboutZ = turnBy(r.z), aboutY = turnBy(r.y), aboutX = turnBy(r.x);
     std::array<std::array<float, 3>, 8> corners{};
     for (size_t k = 0; k < corners.size(); ++k) {
         float x = a->scale * ((k & 1) != 0 ? m.max.x : m.min.x);
         float y = a->scale * ((k & 2) != 0 ? m.max.y : m.min.y);
         float z = a->scale * ((k & 4) != 0 ? m.max.z : m.min.z);
-        turn(r.z, x, y);
-        turn(r.y, z, x);
-        turn(r.x, y, z);
+        aboutZ.apply(x, y);
+        aboutY.apply(z, x);
+        aboutX.apply(y, z);
         corners[k] = {p.x + x, p.y + y, p.z + z};
     }
     return corners;
@@ -206,6 +214,15 @@ bool inView(const actor *a)
                                frustum_isBoxVisable(placedBox(a)));
 }
 
+void drawWhole(const actor *a)
+{
+    glPushMatrix();
+    glColor3f(1, 1, 1);
+    placeActor(a);
+    model_render(a->model, task_video_texturemode);
+    glPopMatrix();
+}
+
 // Actors whose every group binds its own texture are queued a group at a time; any other is
 // drawn whole at once, as its file orders it.
 void queueActorOfStage(actor *a)
@@ -214,7 +231,7 @@ void queueActorOfStage(actor *a)
         return;
     ++actorsDrawn;
     if (!model_groupsSortable(a->model)) {
-        task_video_renderactor(a);
+        drawWhole(a);
         return;
     }
     for (size_t g = 0; g < a->model->groups.size(); ++g)
@@ -569,14 +586,8 @@ void task_video_renderSkybox(float width, float height, float length)
 
 void task_video_renderactor(actor *a)
 {
-    if (a == nullptr || a->model == nullptr)
-        return;
-    glPushMatrix();
-    glColor3f(1, 1, 1);
-    placeActor(a);
-    if (inView(a))
-        model_render(a->model, task_video_texturemode);
-    glPopMatrix();
+    if (a != nullptr && a->model != nullptr && inView(a))
+        drawWhole(a);
 }
 
 void task_video_resize(int width, int height)
@@ -682,6 +693,5 @@ bool task_video_isFrustumCulling() { return frustumculling; }
 bool task_video_isShowFPS() { return showFPS; }
 bool task_video_isPaused() { return paused; }
 unsigned task_video_skyPictures() { return skyPictures; }
-
 int task_video_actorsDrawn() { return actorsDrawn; }
 SDL_Surface *task_video_window() { return mainWindow; }

@@ -133,6 +133,21 @@ protected:
                 static_cast<int>(std::lround(height / 2.0 - y * perUnit))};
     }
 
+    // The culling tests look along -z from (0, 0, 100) at (70, 0, -100), inside the view's right
+    // half: where that point is drawn, and its colour in a frame with no actor.
+    struct CullSample {
+        std::pair<int, int> at;
+        Rgb empty;
+        Rgb now() const { return test_readPixel(at.first, at.second); }
+    };
+    static CullSample emptyCullSample()
+    {
+        g_camera = camera_new(0, 0, 100, 0, 0, 0, 0, 1, 0);
+        const auto at = project(70, 0, -100);
+        task_video_drawFrame();
+        return {at, test_readPixel(at.first, at.second)};
+    }
+
     static std::vector<Rgb> readFrame()
     {
         std::vector<Rgb> pixels;
@@ -387,13 +402,11 @@ TEST_F(Frame, EveryGroupShowsItsOwnImageWhateverOrderTheFrameDrawsThemIn)
 
 TEST_F(Frame, CullingSkipsActorsWhoseSphereLiesOutsideTheView)
 {
-    g_camera = camera_new(0, 0, 100, 0, 0, 0, 0, 1, 0);
     // A box of radius 7.07, drawn twenty times larger: its sphere lies outside the right edge of
     // the view (110.5 units from the centre at this depth) while its drawing reaches far inside.
     test_writeFile(dir + "/data/cullbox.ms3d", boxModel({-5, -5, 5, 5}, 1, 1, 1));
-    const auto sample = project(70, 0, -100);
-    task_video_drawFrame();
-    const Rgb empty = test_readPixel(sample.first, sample.second);
+    const CullSample sample = emptyCullSample();
+    const Rgb &empty = sample.empty;
 
     actor *outside = actor_new(ACTOR_NONE, 135, 0, -100);
     actor_setModel(outside, "data/cullbox.ms3d");
@@ -401,13 +414,13 @@ TEST_F(Frame, CullingSkipsActorsWhoseSphereLiesOutsideTheView)
     ASSERT_NE(outside->model, nullptr);
     EXPECT_NEAR(outside->model->radius, 7.07f, 0.01f);
     task_video_drawFrame();
-    const Rgb culled = test_readPixel(sample.first, sample.second);
+    const Rgb culled = sample.now();
     EXPECT_EQ(std::make_tuple(culled.r, culled.g, culled.b), std::make_tuple(empty.r, empty.g, empty.b));
 
     task_video_toggleFrustumCulling();
     task_video_drawFrame();
     saveScreenshot("frame-culling-off");
-    const Rgb drawn = test_readPixel(sample.first, sample.second);
+    const Rgb drawn = sample.now();
     EXPECT_GT(distance(drawn, empty), 60) << "drawn when culling is off";
 
     // An actor whose sphere reaches into the view is drawn with culling on.
@@ -415,7 +428,7 @@ TEST_F(Frame, CullingSkipsActorsWhoseSphereLiesOutsideTheView)
     actor_setPosition(outside, 70, 0, -100);
     actor_setScale(outside, 1);
     task_video_drawFrame();
-    const Rgb inside = test_readPixel(sample.first, sample.second);
+    const Rgb inside = sample.now();
     EXPECT_GT(distance(inside, empty), 60);
 }
 
@@ -423,11 +436,8 @@ TEST_F(Frame, CullingSkipsActorsWhoseSphereLiesOutsideTheView)
 // this depth, its walls stay 38 outside. Laid on its side it reaches in, and must be drawn.
 TEST_F(Frame, CullingTriesTheBoxAsDrawnOnceTheSphereLetsAnActorThrough)
 {
-    g_camera = camera_new(0, 0, 100, 0, 0, 0, 0, 1, 0);
     test_writeFile(dir + "/data/tallboard.ms3d", boxModel({-2, -100, 2, 100}, 1, 1, 1));
-    const auto sample = project(70, 0, -100);
-    task_video_drawFrame();
-    const Rgb empty = test_readPixel(sample.first, sample.second);
+    const CullSample sample = emptyCullSample();
 
     actor *board = actor_new(ACTOR_NONE, 150, 0, -100);
     actor_setModel(board, "data/tallboard.ms3d");
@@ -438,7 +448,7 @@ TEST_F(Frame, CullingTriesTheBoxAsDrawnOnceTheSphereLetsAnActorThrough)
     board->rotation->z = 90;
     task_video_drawFrame();
     EXPECT_EQ(task_video_actorsDrawn(), 1);
-    EXPECT_GT(distance(test_readPixel(sample.first, sample.second), empty), 60) << "the box is turned as it is drawn";
+    EXPECT_GT(distance(sample.now(), sample.empty), 60) << "the box is turned as it is drawn";
 }
 
 TEST_F(Frame, AnActorLeavesTheMatrixStackAsItFoundIt)
