@@ -101,9 +101,9 @@ void task_test_restart();
 // A new game begun at the campaign's level n (the autopilots fly each level on its own); false,
 // with the game as it was, when that level's file cannot be read.
 bool task_test_restartAt(int n);
-// After a win: the next level of the campaign, with score, lives and rockets carried over. False
-// (the win stays final) when there is none, or when its file cannot be read, which is reported
-// on standard error and ends the campaign.
+// After a win: the next level of the campaign, with score, lives and rockets carried over and one
+// life more for the level won. False (the win stays final, and brings no life) when there is none,
+// or when its file cannot be read, which is reported on standard error and ends the campaign.
 bool task_test_nextLevel();
 // Whether a won level is followed by another (the HUD offers it).
 bool task_test_hasNextLevel();

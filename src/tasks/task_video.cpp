@@ -117,8 +117,10 @@ void drawHud()
     } else if (gamestate == GAMESTATE_WON) {
         glColor3f(1, 0.5f, 0.5f);
         font_print(font1, halfWidth - 102, halfHeight, 0, "A WINNER IS YOU!!");
-        if (task_test_hasNextLevel())
+        if (task_test_hasNextLevel()) {
             font_print(font1, halfWidth - 198, halfHeight + 32, 0, "Press <SPACE> for the next level.");
+            font_print(font1, halfWidth - 60, halfHeight + 64, 0, "EXTRA LIFE");
+        }
     } else if (gamestate == GAMESTATE_GAMEOVER) {
         glColor3f(1, 0.5f, 0.5f);
         font_print(font1, halfWidth - 54, halfHeight - 32, 0, "GAME OVER");

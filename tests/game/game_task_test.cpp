@@ -515,7 +515,7 @@ TEST_F(GameTask, AWonLevelLeadsToTheNextCarryingScoreLivesAndRockets)
     EXPECT_EQ(g_level_name, "SECOND");
     EXPECT_FLOAT_EQ(camera_max, 900);
     EXPECT_EQ(g_score, 1234);
-    EXPECT_EQ(g_lifes, 2);
+    EXPECT_EQ(g_lifes, 3) << "a life for the level won";
     EXPECT_EQ(g_rocket_count, 3);
     EXPECT_EQ(bulletInterval, 350);
     EXPECT_EQ(g_boss_energy, 4000) << "the level's energy, though its boss comes before the line";
@@ -531,6 +531,7 @@ TEST_F(GameTask, AWonLevelLeadsToTheNextCarryingScoreLivesAndRockets)
     task_test_tick();
     EXPECT_EQ(gamestate, GAMESTATE_WON) << "the last level's win is final";
     EXPECT_EQ(g_level, 2);
+    EXPECT_EQ(g_lifes, 3) << "and brings no life";
 
     gamestate = GAMESTATE_GAMEOVER;
     press(SDLK_SPACE);
