@@ -72,6 +72,8 @@ constexpr int campaign_maxLevels = 99;
 // When the current level was won; set by the first tick that finds the game won.
 uint32_t wonAt = 0;
 bool wonTimed = false;
+// When the game was lost; set by the tick whose collisions took the last life.
+uint32_t lostAt = 0;
 
 std::string levelPath(int n)
 {
@@ -307,6 +309,34 @@ void newGameState()
     g_campaign_levels = countLevels();
 }
 
+// A new game, begun at the campaign's level n from its file read into record.
+void beginNewGameAt(int n, const std::string &path, const LevelRecord &record)
+{
+    newGameState();
+    g_campaign_level = n;
+    g_campaign_levels = std::max(g_campaign_levels, n);
+    placeShips();
+    level_apply(path.c_str(), record);
+}
+
+// Reads a level of the campaign that is to be played now. A level without its header has no
+// camera stop to fly to: it cannot be played. False, with one line on standard error ending in
+// what the game does instead, when it cannot.
+bool readPlayable(const std::string &path, LevelRecord &record, const std::string &instead)
+{
+    const bool opened = level_read(path.c_str(), record);
+    if (opened && record.cameraStop)
+        return true;
+    std::string why = "cannot be opened";
+    for (const LevelProblem &problem : record.problems)
+        if (opened && problem.fault == LevelFault::stop) {
+            why = problem.text;
+            break;
+        }
+    error("Level file %s: %s; %s", path.c_str(), why.c_str(), instead.c_str());
+    return false;
+}
+
 } // namespace
 
 void task_test_restart()
@@ -323,11 +353,7 @@ bool task_test_restartAt(int n)
     LevelRecord record;
     if (n < 1 || !level_read(path.c_str(), record))
         return false;
-    newGameState();
-    g_campaign_level = n;
-    g_campaign_levels = std::max(g_campaign_levels, n);
-    placeShips();
-    level_apply(path.c_str(), record);
+    beginNewGameAt(n, path, record);
     return true;
 }
 
@@ -342,16 +368,7 @@ bool task_test_nextLevel()
         return false;
     const std::string path = levelPath(g_campaign_level + 1);
     LevelRecord record;
-    const bool opened = level_read(path.c_str(), record);
-    // A level without its header has no camera stop to fly to: it cannot be played.
-    if (!opened || !record.cameraStop) {
-        std::string why = "cannot be opened";
-        for (const LevelProblem &problem : record.problems)
-            if (opened && problem.fault == LevelFault::stop) {
-                why = problem.text;
-                break;
-            }
-        error("Level file %s: %s; the campaign ends at level %d", path.c_str(), why.c_str(), g_level);
+    if (!readPlayable(path, record, "the campaign ends at level " + std::to_string(g_level))) {
         g_campaign_levels = g_campaign_level;
         return false;
     }
@@ -361,6 +378,29 @@ bool task_test_nextLevel()
     // A life for each level won: the pool a pair carries into level 5 is what makes it reachable.
     ++g_lifes;
     return true;
+}
+
+bool task_test_canContinue()
+{
+    return gamestate == GAMESTATE_GAMEOVER && g_campaign_level > 1;
+}
+
+bool task_test_continue()
+{
+    if (!task_test_canContinue())
+        return false;
+    const int n = g_campaign_level;
+    const std::string path = levelPath(n);
+    LevelRecord record;
+    if (!readPlayable(path, record, "there is nothing to continue"))
+        return false;
+    beginNewGameAt(n, path, record);
+    return true;
+}
+
+uint32_t task_test_gameOverTime()
+{
+    return gamestate == GAMESTATE_GAMEOVER ? task_timer_getTicks() - lostAt : 0;
 }
 
 void task_test_tick()
@@ -383,6 +423,8 @@ void task_test_tick()
         wonTimed = true;
         wonAt = task_timer_getTicks();
     }
+    if (gamestate == GAMESTATE_GAMEOVER)
+        lostAt = task_timer_getTicks();
 
     if (gamestate == GAMESTATE_SCROLLING)
         scroll();

@@ -105,6 +105,15 @@ bool task_test_restartAt(int n);
 // life more for the level won. False (the win stays final, and brings no life) when there is none,
 // or when its file cannot be read, which is reported on standard error and ends the campaign.
 bool task_test_nextLevel();
+// Whether the game-over screen offers to continue: the run ended in level 2 or later.
+bool task_test_canContinue();
+// Continue where the run fell: the level it ended in begins afresh as a new game begins level 1
+// (a new game's lives, rockets and fire rate, score 0), so a score always belongs to one unbroken
+// run. False, with the game as it was, where nothing is offered or the level's file can no longer
+// be read (reported on standard error).
+bool task_test_continue();
+// Milliseconds the game-over screen has shown; 0 in every other state.
+uint32_t task_test_gameOverTime();
 // Whether a won level is followed by another (the HUD offers it).
 bool task_test_hasNextLevel();
 // How long the win shows before the next level begins by itself, in milliseconds.

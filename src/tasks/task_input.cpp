@@ -92,6 +92,16 @@ void spaceKey()
     newGameOrNextLevel();
 }
 
+// Return, on the game-over screen of level 2 or later: that level afresh, as a new game.
+void returnKey()
+{
+    task_test_continue();
+}
+
+// A pad's fire button continues too, once the game-over screen has shown for a while: a player
+// still hammering fire as the last ship goes down has not chosen to go on.
+constexpr uint32_t pad_continue_delay = 1000;
+
 void toggleInvincible()
 {
     g_invincible = !g_invincible;
@@ -127,6 +137,7 @@ const CommandKey commandKeys[] = {
     {SDLK_PAUSE, kernel_toggleSuspendAllTasks},
     {SDLK_BACKSPACE, kernel_toggleSuspendAllTasks},
     {SDLK_SPACE, spaceKey},
+    {SDLK_RETURN, returnKey},
     {SDLK_F11, task_video_toggleFullscreen},
 #ifdef TRELVIK_SOLO
     {SDLK_f, task_video_toggleFullscreen},
@@ -351,6 +362,9 @@ void padEvent(const SDL_Event &e)
     case SDL_JOYBUTTONDOWN:
     case SDL_JOYBUTTONUP: {
         const bool down = e.type == SDL_JOYBUTTONDOWN;
+        if (down && e.jbutton.button == bullet_button && task_test_canContinue() &&
+            task_test_gameOverTime() >= pad_continue_delay)
+            task_test_continue();
         if (e.jbutton.button == bullet_button)
             c.bullets = down;
         else if (e.jbutton.button == rocket_button)

@@ -125,6 +125,8 @@ void drawHud()
         glColor3f(1, 0.5f, 0.5f);
         font_print(font1, halfWidth - 54, halfHeight - 32, 0, "GAME OVER");
         font_print(font1, halfWidth - 150, halfHeight + 32, 0, "Press <SPACE> to restart.");
+        if (task_test_canContinue())
+            font_print(font1, halfWidth - 228, halfHeight + 64, 0, "Press <RETURN> to continue at level %d.", g_level);
     }
 }
 

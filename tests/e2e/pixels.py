@@ -39,6 +39,7 @@ def classes(r, g, b):
         "red": r >= 200 and r - max(g, b) > 60 and min(g, b) >= 80,
         "pink": r >= 200 and r - g >= 4 and abs(g - b) < 12 and g >= 140,
         "yellow": r >= 200 and abs(r - g) < 12 and r - b >= 8 and b >= 140,
+        "green": g >= 200 and g - r >= 4 and abs(r - b) < 12 and r >= 140,
     }
 
 

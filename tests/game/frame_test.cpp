@@ -204,6 +204,10 @@ TEST_F(Frame, ConditionalLinesShowOnlyInTheirStates)
     saveScreenshot("frame-hud-won");
     expectLine("won", 218, 240, "A WINNER IS YOU!!", 1, 0.5f, 0.5f);
     expectNoLine("no boss line once won", width - 132, 32);
+    expectNoLine("no extra life after the last level", 260, 304);
+    g_campaign_levels = 2;
+    task_video_drawFrame();
+    expectLine("extra life", 260, 304, "EXTRA LIFE", 1, 0.5f, 0.5f);
 
     gamestate = GAMESTATE_GAMEOVER;
     task_video_drawFrame();
@@ -211,6 +215,13 @@ TEST_F(Frame, ConditionalLinesShowOnlyInTheirStates)
     expectLine("game over", 266, 208, "GAME OVER", 1, 0.5f, 0.5f);
     expectLine("restart hint", 170, 272, "Press <SPACE> to restart.", 1, 0.5f, 0.5f);
     expectNoLine("no won line after a game over", width / 2 - 102, height / 2);
+    expectNoLine("nothing to continue in level 1", 92, 304);
+    g_campaign_level = 2;
+    g_level = 2;
+    task_video_drawFrame();
+    expectLine("continue hint", 92, 304, "Press <RETURN> to continue at level 2.", 1, 0.5f, 0.5f);
+    g_campaign_level = 1;
+    g_campaign_levels = 1;
 
     gamestate = GAMESTATE_READY;
     task_video_suspend();

@@ -577,6 +577,75 @@ TEST_F(GameTask, SpaceOrStartBeginsTheNextLevelAtOnceAndAMissingOrBrokenOneEndsT
     }
 }
 
+// After a game over in level 2 or later, Return (or a pad's fire button, once the screen has shown
+// for a second) begins that level afresh as a new game would begin level 1, score 0; Space still
+// begins level 1, and in level 1 there is nothing to continue.
+TEST_F(GameTask, ReturnContinuesTheLevelWhereTheRunFellAsANewGame)
+{
+    const std::string second = dir + "/data/level2.map";
+    test_writeFile(second, "LEVEL: 2 SECOND\nCAMERASTOP: 900\n");
+    play();
+    const auto loseInLevel = [&](int level) {
+        task_test_restart();
+        if (level == 2) {
+            gamestate = GAMESTATE_WON;
+            ASSERT_TRUE(task_test_nextLevel());
+        }
+        gamestate = GAMESTATE_BOSS;
+        g_score = 4321;
+        g_lifes = 1;
+        g_rocket_count = 3;
+        bulletInterval = 150;
+        actor_new(ACTOR_ENEMY1, x(g_player), y(g_player), player_z);
+        task_test_tick();
+        ASSERT_EQ(gamestate, GAMESTATE_GAMEOVER);
+    };
+
+    loseInLevel(1);
+    EXPECT_FALSE(task_test_canContinue());
+    press(SDLK_RETURN);
+    EXPECT_EQ(gamestate, GAMESTATE_GAMEOVER) << "nothing to continue in level 1";
+
+    loseInLevel(2);
+    EXPECT_TRUE(task_test_canContinue());
+    press(SDLK_RETURN);
+    EXPECT_EQ(gamestate, GAMESTATE_READY);
+    EXPECT_EQ(g_level, 2);
+    EXPECT_EQ(g_level_name, "SECOND");
+    EXPECT_EQ(g_score, 0) << "a score belongs to one unbroken run";
+    EXPECT_EQ(g_lifes, start_lifes);
+    EXPECT_EQ(g_rocket_count, 0);
+    EXPECT_EQ(bulletInterval, 350);
+    EXPECT_FLOAT_EQ(g_camera->position->x, 0);
+
+    loseInLevel(2);
+    press(SDLK_SPACE);
+    EXPECT_EQ(g_level, 1) << "Space still begins a new game at level 1";
+
+    loseInLevel(2);
+    now += 999;
+    test_pushPadEvent(SDL_JOYBUTTONDOWN, 0, 0);
+    test_pushPadEvent(SDL_JOYBUTTONUP, 0, 0);
+    task_input_tick();
+    EXPECT_EQ(gamestate, GAMESTATE_GAMEOVER) << "fire hammered as the ship went down";
+    now += 1;
+    test_pushPadEvent(SDL_JOYBUTTONDOWN, 0, 0);
+    test_pushPadEvent(SDL_JOYBUTTONUP, 0, 0);
+    task_input_tick();
+    EXPECT_EQ(gamestate, GAMESTATE_READY);
+    EXPECT_EQ(g_level, 2);
+
+    loseInLevel(2);
+    std::filesystem::remove(second);
+    ::testing::internal::CaptureStderr();
+    press(SDLK_RETURN);
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(gamestate, GAMESTATE_GAMEOVER);
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+    EXPECT_NE(errors.find("data/level2.map: cannot be opened; there is nothing to continue"), std::string::npos)
+        << errors;
+}
+
 // The first pad SDL reports drives the first ship in either game (with no pad open here, no pad
 // is the lone pad that the two-player game gives to the second ship).
 TEST_F(GameTask, AShipFliesFiresLaunchesRocketsAndRestartsWithAPadAlone)
