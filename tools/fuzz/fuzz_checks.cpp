@@ -6,6 +6,7 @@
 #include "game/level_parse.h"
 #include "graphics/model_parse.h"
 #include "graphics/texture.h"
+#include "kernel/scores.h"
 #include "kernel/settings.h"
 
 #include <SDL.h>
@@ -178,6 +179,37 @@ void fuzz_image(const uint8_t *data, size_t size)
     readImageAs(data, size, "tga");
 }
 
+void fuzz_scores(const uint8_t *data, size_t size)
+{
+    const std::string_view text(reinterpret_cast<const char *>(data), size);
+    const ScoresText read = scores_readText(text);
+    expect(read.runs.size() <= static_cast<size_t>(scores_tableSize), "at most ten runs");
+    for (size_t i = 0; i < read.runs.size(); ++i) {
+        const ScoresRun &run = read.runs[i];
+        expect(run.score >= 0 && run.level >= 0 && run.date >= 0 && run.pid >= 0 && run.serial >= 0,
+               "numbers are not negative");
+        expect(run.initials.size() <= static_cast<size_t>(scores_maxInitials) &&
+                   std::all_of(run.initials.begin(), run.initials.end(), [](char c) { return c >= 'A' && c <= 'Z'; }),
+               "initials are up to three letters A to Z");
+        expect(run.levelName.size() <= static_cast<size_t>(scores_maxLevelName) &&
+                   std::all_of(run.levelName.begin(), run.levelName.end(), [](char c) { return c >= 0x20 && c <= 0x7e; }),
+               "the level's name is bounded printable ASCII");
+        for (size_t j = 0; j < i; ++j)
+            expect(!(run.date == read.runs[j].date && run.pid == read.runs[j].pid && run.serial == read.runs[j].serial),
+                   "no run is kept twice");
+    }
+    for (const std::string &problem : read.problems)
+        expect(problem.rfind("line ", 0) == 0 && std::all_of(problem.begin(), problem.end(),
+                                                              [](char c) { return c >= 0x20 && c <= 0x7e; }),
+               "a report names its line in printable text");
+    if (read.problems.empty())
+        expect(read.version == scores_formatVersion && size > 0 && data[size - 1] == '\n',
+               "only a whole file of this format, ending its last line, reads whole");
+    // Whatever was read is written back as a file that reads whole, to the same runs.
+    const ScoresText again = scores_readText(scores_writeText(read.runs));
+    expect(again.problems.empty() && again.runs == read.runs, "the runs read are written back whole");
+}
+
 FuzzCheck fuzz_checkNamed(const char *target)
 {
     const std::string_view name(target);
@@ -189,5 +221,7 @@ FuzzCheck fuzz_checkNamed(const char *target)
         return fuzz_ms3d;
     if (name == "image")
         return fuzz_image;
+    if (name == "scores")
+        return fuzz_scores;
     return nullptr;
 }

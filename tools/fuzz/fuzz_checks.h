@@ -14,7 +14,9 @@ void fuzz_level(const uint8_t *data, size_t size);
 void fuzz_ms3d(const uint8_t *data, size_t size);
 // An image as the texture cache decodes it (the image loader, then the conversion before upload).
 void fuzz_image(const uint8_t *data, size_t size);
+// The table of best runs as its file holds it.
+void fuzz_scores(const uint8_t *data, size_t size);
 
-// Which of the above a target name ("settings", "level", "ms3d", "image") stands for; null if none.
+// Which of the above a target name ("settings", "level", "ms3d", "image", "scores") stands for; null if none.
 using FuzzCheck = void (*)(const uint8_t *, size_t);
 FuzzCheck fuzz_checkNamed(const char *target);

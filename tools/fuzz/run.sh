@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets (clang, AddressSanitizer, UndefinedBehaviorSanitizer) and runs each for
 # the given number of seconds, two at a time. Usage: tools/fuzz/run.sh <seconds> [target...]
-# Targets: settings level ms3d image (all by default). The build folder is build-asan unless
+# Targets: settings level ms3d image scores (all by default). The build folder is build-asan unless
 # TRELVIK_FUZZ_BUILD names another; corpora grow in <build>/fuzz/corpus/<target>, seeded from the
 # generated data, config.ini, ../shared/testdata (when present) and tests/fuzz_regressions/<target>.
 # Inputs that crash are kept in <build>/fuzz/findings/<target>; the script then fails.
@@ -9,7 +9,7 @@ set -euo pipefail
 seconds=${1:?usage: tools/fuzz/run.sh <seconds> [target...]}
 shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(settings level ms3d image)
+[ ${#targets[@]} -gt 0 ] || targets=(settings level ms3d image scores)
 root=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$root"
 build=${TRELVIK_FUZZ_BUILD:-build-asan}
@@ -53,6 +53,9 @@ run_target() {
     level) seed "$seeds" map "$run/data" "$testdata" ;;
     ms3d) seed "$seeds" ms3d "$run/data" "$testdata" ;;
     image) seed "$seeds" "png jpg jpeg tga bmp" "$run/data" "$testdata" ;;
+    # No game data holds a table: one the game would write, fewer initials and a spaced name included.
+    scores) printf 'trelvik-scores 1\n9000 4 AB 1765275300 7.1 Harbour\n500 1 - 1765275200 7.2 Old Town\nend 2\n' \
+        >"$seeds/two-runs" ;;
     esac
     [ -d "tests/fuzz_regressions/$target" ] && cp -r "tests/fuzz_regressions/$target/." "$seeds/"
     local options=(-max_total_time="$seconds" -timeout=10 -print_final_stats=1 -artifact_prefix="$findings/")
