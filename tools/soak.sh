@@ -35,6 +35,8 @@ name=$(basename "$program")
 [ -d "$(dirname "$program")/data" ] || { echo "soak: no data/ beside $program" >&2; exit 1; }
 
 work=$(mktemp -d)
+# The table of best runs the random play makes stays in the soak's own folder.
+export XDG_DATA_HOME="$work/share"
 pid=""
 cleanup() {
     [ -n "$pid" ] && kill "$pid" 2>/dev/null

@@ -7,6 +7,7 @@
 
 #include "game/actor.h"
 #include "game/level.h"
+#include "game/scoreboard.h"
 #include "graphics/model.h"
 #include "kernel/common.h"
 #include "tasks/task_audio.h"
@@ -337,6 +338,12 @@ bool readPlayable(const std::string &path, LevelRecord &record, const std::strin
     return false;
 }
 
+// The run is over: lost, or the campaign's last level won.
+void runEnded()
+{
+    scoreboard_runEnded(g_score, g_level, g_level_name);
+}
+
 } // namespace
 
 void task_test_restart()
@@ -370,6 +377,7 @@ bool task_test_nextLevel()
     LevelRecord record;
     if (!readPlayable(path, record, "the campaign ends at level " + std::to_string(g_level))) {
         g_campaign_levels = g_campaign_level;
+        runEnded();
         return false;
     }
     ++g_campaign_level;
@@ -405,7 +413,8 @@ uint32_t task_test_gameOverTime()
 
 void task_test_tick()
 {
-    if (gamestate == GAMESTATE_READY || gamestate == GAMESTATE_GAMEOVER)
+    // Nothing moves while a player enters the initials of a run that made the table.
+    if (gamestate == GAMESTATE_READY || gamestate == GAMESTATE_GAMEOVER || scoreboard_entering())
         return;
     if (gamestate == GAMESTATE_WON && wonTimed && task_timer_getTicks() - wonAt >= next_level_delay &&
         task_test_nextLevel())
@@ -422,9 +431,13 @@ void task_test_tick()
     if (gamestate == GAMESTATE_WON && !wonTimed) {
         wonTimed = true;
         wonAt = task_timer_getTicks();
+        if (!task_test_hasNextLevel())
+            runEnded();
     }
-    if (gamestate == GAMESTATE_GAMEOVER)
+    if (gamestate == GAMESTATE_GAMEOVER) {
         lostAt = task_timer_getTicks();
+        runEnded();
+    }
 
     if (gamestate == GAMESTATE_SCROLLING)
         scroll();

@@ -1,6 +1,7 @@
 // main.cpp -- the start-up sequence. The tasks made here live for the whole run.
 #include "kernel/main.h"
 
+#include "game/scoreboard.h"
 #include "game/task_test.h"
 #include "graphics/explosion.h"
 #include "graphics/particle.h"
@@ -64,6 +65,9 @@ int main_run()
     // Without a sound device the game runs silent.
     audioTask = task_new(TASK_AUDIO);
     kernel_addTask(audioTask.get(), PRIORITY_AUDIO);
+
+    // The table of best runs, one for each program: a file that does not read is reported here.
+    scoreboard_start(ship_count == 1 ? "trelvik-solo" : "trelvik");
 
     // The game's start loads its models and sounds and begins the first game (the level file).
     gameTask = task_new(TASK_GAME);

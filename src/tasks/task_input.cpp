@@ -4,6 +4,7 @@
 // again whenever SDL's list of them is read again (after the system's input devices changed).
 #include "tasks/task_input.h"
 
+#include "game/scoreboard.h"
 #include "game/task_test.h"
 #include "kernel/common.h"
 #include "kernel/kernel.h"
@@ -76,6 +77,8 @@ bool rescanWanted = false;
 // it did either. A next level that cannot be read ends the campaign, with a line saying so.
 bool newGameOrNextLevel()
 {
+    if (scoreboard_entering())
+        return false;
     if (gamestate == GAMESTATE_GAMEOVER) {
         task_test_restart();
         return true;
@@ -95,7 +98,8 @@ void spaceKey()
 // Return, on the game-over screen of level 2 or later: that level afresh, as a new game.
 void returnKey()
 {
-    task_test_continue();
+    if (!scoreboard_entering())
+        task_test_continue();
 }
 
 // A pad's fire button continues too, once the game-over screen has shown for a while: a player
@@ -340,6 +344,44 @@ bool rescanDue(uint32_t now)
     return !holding;
 }
 
+// While initials are entered, a ship's up, down, left, right and bullet keys choose them and every
+// other letter is typed, commands on letters (Q, N, M) included; says whether the key was taken.
+bool initialsKey(SDLKey key)
+{
+    if (!scoreboard_entering())
+        return false;
+    for (int ship = 0; ship < ship_count; ++ship) {
+        const ShipKeys &k = *task_test_shipKeys(ship);
+        const std::pair<SDLKey, ScoreboardControl> controls[] = {{k.up, SCOREBOARD_UP},
+                                                                {k.down, SCOREBOARD_DOWN},
+                                                                {k.left, SCOREBOARD_LEFT},
+                                                                {k.right, SCOREBOARD_RIGHT},
+                                                                {k.bullet, SCOREBOARD_FIRE}};
+        for (const auto &[bound, control] : controls)
+            if (key == bound) {
+                scoreboard_control(control);
+                return true;
+            }
+    }
+    if (key >= SDLK_a && key <= SDLK_z) {
+        scoreboard_type(static_cast<char>('a' + (key - SDLK_a)));
+        return true;
+    }
+    return false;
+}
+
+// A pad's controls newly held: the entry's steps.
+void initialsPad(const HeldControls &before, const HeldControls &after)
+{
+    const std::pair<bool, ScoreboardControl> steps[] = {
+        {after.up && !before.up, SCOREBOARD_UP},          {after.down && !before.down, SCOREBOARD_DOWN},
+        {after.left && !before.left, SCOREBOARD_LEFT},    {after.right && !before.right, SCOREBOARD_RIGHT},
+        {after.bullets && !before.bullets, SCOREBOARD_FIRE}};
+    for (const auto &[step, control] : steps)
+        if (step && scoreboard_entering())
+            scoreboard_control(control);
+}
+
 void padEvent(const SDL_Event &e)
 {
     // Every joystick event carries the pad's index in the same place.
@@ -348,6 +390,7 @@ void padEvent(const SDL_Event &e)
         return;
     PadControls &c = padControls[slot];
     c.lastReport = task_timer_getRealTicks();
+    const HeldControls before = heldControls(c);
     switch (e.type) {
     case SDL_JOYAXISMOTION:
         if (e.jaxis.axis == 0)
@@ -362,7 +405,7 @@ void padEvent(const SDL_Event &e)
     case SDL_JOYBUTTONDOWN:
     case SDL_JOYBUTTONUP: {
         const bool down = e.type == SDL_JOYBUTTONDOWN;
-        if (down && e.jbutton.button == bullet_button && task_test_canContinue() &&
+        if (down && e.jbutton.button == bullet_button && !scoreboard_entering() && task_test_canContinue() &&
             task_test_gameOverTime() >= pad_continue_delay)
             task_test_continue();
         if (e.jbutton.button == bullet_button)
@@ -376,6 +419,7 @@ void padEvent(const SDL_Event &e)
     default:
         break;
     }
+    initialsPad(before, heldControls(c));
 }
 
 // A control held on the keyboard and on a pad at once is one press: the key is simply held.
@@ -473,7 +517,7 @@ void task_input_tick()
         case SDL_KEYDOWN:
             if (event.key.keysym.sym == SDLK_ESCAPE)
                 quit = true;
-            else
+            else if (!initialsKey(event.key.keysym.sym))
                 task_input_commandKey(event.key.keysym.sym);
             break;
         case SDL_QUIT:

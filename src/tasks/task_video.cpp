@@ -4,6 +4,7 @@
 #include "tasks/task_video.h"
 
 #include "game/actor.h"
+#include "game/scoreboard.h"
 #include "game/task_test.h"
 #include "graphics/backdrop.h"
 #include "graphics/explosion.h"
@@ -25,7 +26,9 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <ctime>
 #include <numbers>
+#include <string>
 #include <vector>
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -84,6 +87,36 @@ const std::array<SkyFace, 6> sky_faces = {{
 
 constexpr float skybox_width = 3000, skybox_height = 600, skybox_length = 3000;
 
+// The table of best runs, on the game-over screen and after the last level's win: ten lines in
+// the space between the level's name and "GAME OVER", the last run's line marked; under the
+// screen's hints, the entry of that run's initials while it lasts.
+void drawScoreTable(int halfWidth, int halfHeight)
+{
+    const ScoresTable &table = scoreboard_table();
+    const int marked = scoreboard_markedLine();
+    for (int i = 0; i < static_cast<int>(table.runs.size()); ++i) {
+        const ScoresRun &run = table.runs[static_cast<size_t>(i)];
+        char day[16] = "";
+        const std::time_t date = static_cast<std::time_t>(run.date);
+        std::tm local{};
+        if (localtime_r(&date, &local) != nullptr)
+            std::strftime(day, sizeof day, "%Y-%m-%d", &local);
+        if (i == marked)
+            glColor3f(1, 1, 0.5f);
+        else
+            glColor3f(0.5f, 1, 0.5f);
+        font_print(font1, halfWidth - 264, 48 + 16 * i, 0, "%2d  %-3s  %8d  %2d %-10.10s  %s", i + 1,
+                   run.initials.c_str(), run.score, run.level, run.levelName.c_str(), day);
+    }
+    if (scoreboard_entering()) {
+        std::string shown = scoreboard_initials() + scoreboard_letter();
+        shown.resize(scores_maxInitials, '_');
+        glColor3f(1, 1, 0.5f);
+        font_print(font1, halfWidth - 162, halfHeight + 96, 0, "NEW BEST RUN! INITIALS: %s", shown.c_str());
+        font_print(font1, halfWidth - 222, halfHeight + 128, 0, "Up/down: letter. Right or fire: next.");
+    }
+}
+
 // The HUD over the finished scene; every line is placed for a 12-pixel character advance.
 void drawHud()
 {
@@ -95,6 +128,10 @@ void drawHud()
     font_print(font1, halfWidth - 54, 10, 0, "LEVEL: %2d", g_level);
     font_print(font1, halfWidth - 6 * static_cast<int>(g_level_name.size()), 32, 0, "%s", g_level_name.c_str());
     font_print(font1, 12, 10, 0, "LIFES: %2d", g_lifes);
+    // The run to beat, under the score while playing; the table itself shows once the run is over.
+    const bool runOver = gamestate == GAMESTATE_GAMEOVER || (gamestate == GAMESTATE_WON && !task_test_hasNextLevel());
+    if (scoreboard_active() && !runOver && scoreboard_best() > 0)
+        font_print(font1, width - 192, 54, 0, "BEST:  %8d", scoreboard_best());
     if (g_rocket_count > 0) {
         glColor3f(1, 0, 0);
         font_print(font1, 12, 32, 0, "Rockets: %2d", g_rocket_count);
@@ -128,6 +165,8 @@ void drawHud()
         if (task_test_canContinue())
             font_print(font1, halfWidth - 228, halfHeight + 64, 0, "Press <RETURN> to continue at level %d.", g_level);
     }
+    if (scoreboard_active() && runOver)
+        drawScoreTable(halfWidth, halfHeight);
 }
 
 // Which stage draws an actor: its kind's. The logo and kinds the game does not know are drawn

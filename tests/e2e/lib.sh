@@ -11,6 +11,8 @@ BUILD_RUN_DIR=$1
 SHOT_DIR=$2
 mkdir -p "$SHOT_DIR"
 WORK=$(mktemp -d)
+# The games keep their table of best runs under a data folder of the test's own, never the tester's.
+export XDG_DATA_HOME="$WORK/share"
 APP_PID=""
 WID=""
 failures=0

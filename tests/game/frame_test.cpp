@@ -5,6 +5,7 @@
 
 #include "game/actor.h"
 #include "game/level.h"
+#include "game/scoreboard.h"
 #include "game/task_test.h"
 #include "graphics/backdrop.h"
 #include "graphics/camera.h"
@@ -233,6 +234,45 @@ TEST_F(Frame, ConditionalLinesShowOnlyInTheirStates)
     task_video_resume();
     task_video_drawFrame();
     expectNoLine("no pause line after resuming", 254, 240);
+}
+
+// Once a run is over the table of best runs stands between the level's name and "GAME OVER", the
+// run just ended marked in yellow, with the entry of its initials under the screen's hints; while
+// playing, only the best score shows, under the score.
+TEST_F(Frame, TheTableOfBestRunsShowsOnceTheRunIsOverWithTheLastRunMarked)
+{
+    const std::string share = dir + "/share";
+    setenv("XDG_DATA_HOME", share.c_str(), 1);
+    ScoresTable earlier = scores_load("table");
+    ScoresRun best = scores_newRun(5000, 3, "NIGHTFALL");
+    best.initials = "ZED";
+    ASSERT_TRUE(scores_save(earlier, best));
+    scoreboard_start("table");
+    ASSERT_EQ(scoreboard_table().runs.size(), 1u);
+    g_level = 2;
+    g_level_name = "SUNSET";
+    task_video_drawFrame();
+    expectLine("best", width - 192, 54, "BEST:      5000", 0.5f, 1, 0.5f);
+    expectNoLine("no table while playing", width / 2 - 264, 48);
+
+    g_score = 700;
+    scoreboard_runEnded(g_score, g_level, g_level_name);
+    gamestate = GAMESTATE_GAMEOVER;
+    scoreboard_control(SCOREBOARD_UP);
+    task_video_drawFrame();
+    saveScreenshot("frame-hud-table");
+    EXPECT_EQ(textAt(width / 2 - 264, 48, 30), " 1  ZED      5000   3 NIGHTFAL");
+    EXPECT_EQ(textAt(width / 2 - 264, 64, 30), " 2            700   2 SUNSET  ");
+    expectLine("entry", width / 2 - 162, height / 2 + 96, "NEW BEST RUN! INITIALS: B__", 1, 1, 0.5f);
+    expectNoLine("no best line once the run is over", width - 60, 54); // right of the table
+    expectNoLine("no third line", width / 2 - 264, 80);
+    const Rgb marked = test_readPixel(width / 2 - 264 + 12 * 14 + 8, 64 + 8); // a digit of the score
+    const Rgb other = test_readPixel(width / 2 - 264 + 12 * 14 + 8, 48 + 8);
+    EXPECT_TRUE(marked.r == marked.g && marked.b * 3 < marked.r * 2) << "the marked line is yellow";
+    EXPECT_TRUE(other.b == other.r && other.r * 3 < other.g * 2) << "the others green";
+
+    scoreboard_stop();
+    unsetenv("XDG_DATA_HOME");
 }
 
 TEST_F(Frame, AFrameBeforeAnyGameIsSetUpDrawsTheHudAndNoWorld)

@@ -4,6 +4,7 @@
 #include "game_scene.h"
 
 #include "game/actor.h"
+#include "game/scoreboard.h"
 #include "game/task_test.h"
 #include "graphics/camera.h"
 #include "kernel/kernel.h"
@@ -644,6 +645,62 @@ TEST_F(GameTask, ReturnContinuesTheLevelWhereTheRunFellAsANewGame)
     EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
     EXPECT_NE(errors.find("data/level2.map: cannot be opened; there is nothing to continue"), std::string::npos)
         << errors;
+}
+
+// A run that makes the table is saved the moment it ends, before anything is asked; then its
+// initials: a ship's up and down keys choose the letter, its fire or right key takes it, any other
+// letter is typed (Q too, which otherwise makes the ships invincible), and Space and Return wait
+// for the third. The autopilots and tests, which start no table, never save one.
+TEST_F(GameTask, ARunThatMakesTheTableIsSavedAtOnceThenItsInitialsAreEntered)
+{
+    const std::string share = dir + "/share";
+    setenv("XDG_DATA_HOME", share.c_str(), 1);
+    const std::string file = share + "/trelvik/scores-entry.txt";
+    play();
+    const auto lose = [&] {
+        task_test_restart();
+        gamestate = GAMESTATE_BOSS;
+        g_score = 900;
+        g_lifes = 1;
+        actor_new(ACTOR_ENEMY1, x(g_player), y(g_player), player_z);
+        task_test_tick();
+        ASSERT_EQ(gamestate, GAMESTATE_GAMEOVER);
+    };
+    lose();
+    EXPECT_FALSE(scoreboard_entering());
+    EXPECT_FALSE(std::filesystem::exists(file)) << "no table started, none written";
+
+    scoreboard_start("entry");
+    lose();
+    ASSERT_TRUE(scoreboard_entering());
+    ScoresTable saved = scores_load("entry");
+    ASSERT_EQ(saved.runs.size(), 1u) << "saved before the initials";
+    EXPECT_EQ(saved.runs[0].score, 900);
+    EXPECT_EQ(saved.runs[0].initials, "");
+
+    press(SDLK_UP);
+    press(SDLK_UP);
+    press(SDLK_DOWN);
+    press(bullet_key);
+    EXPECT_EQ(scoreboard_initials(), "B");
+    EXPECT_EQ(scores_load("entry").runs[0].initials, "B") << "each letter is saved as it is taken";
+    press(SDLK_q);
+    EXPECT_EQ(scoreboard_initials(), "BQ");
+    EXPECT_FALSE(g_invincible);
+    press(SDLK_SPACE);
+    press(SDLK_RETURN);
+    EXPECT_EQ(gamestate, GAMESTATE_GAMEOVER) << "the choices wait for the initials";
+    press(SDLK_RIGHT);
+    EXPECT_FALSE(scoreboard_entering());
+    saved = scores_load("entry");
+    ASSERT_EQ(saved.runs.size(), 1u) << "the run replaces itself";
+    EXPECT_EQ(saved.runs[0].initials, "BQA");
+    EXPECT_EQ(scoreboard_markedLine(), 0);
+    press(SDLK_SPACE);
+    EXPECT_EQ(gamestate, GAMESTATE_READY);
+
+    scoreboard_stop();
+    unsetenv("XDG_DATA_HOME");
 }
 
 // The first pad SDL reports drives the first ship in either game (with no pad open here, no pad

@@ -28,6 +28,7 @@ cmake --build "$build" --target trelvik trelvik-data frame_probe trelvik_fps -j2
 probe=$build/tools/bench/libframe_probe.so
 
 work=$(mktemp -d)
+export XDG_DATA_HOME="$work/share" # our game's table of best runs stays here
 pid=""
 trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
 mkdir -p "$work/ours" "$work/peer-home"

@@ -18,6 +18,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(realpath "${1:-$root/build}")
 cmake --build "$build" --target trelvik trelvik-solo trelvik-data trelvik_fps game_tick_bench frame_probe -j2 >/dev/null || exit 1
 work=$(mktemp -d)
+export XDG_DATA_HOME="$work/share" # the games' tables of best runs stay here
 pid=""
 trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
 
