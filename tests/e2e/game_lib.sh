@@ -100,6 +100,15 @@ placed() { # placed shot-name x y n class
         [ "$x1" -lt $(($2 + 12 * ($4 - 1) + 16)) ] && [ "$y1" -lt $(($3 + 16)) ]
 }
 
+# The same, looked for in the line's own row only, for a line with another just above or below.
+placed_in_row() { # placed_in_row shot-name x y n class
+    local box x0 y0 x1 y1
+    box=$(pix bbox "$SHOT_DIR/$1.png" $(($2 - 40)) $(($3 - 2)) $((12 * $4 + 80)) 18 "$5")
+    [ "$box" != none ] || return 1
+    read -r x0 y0 x1 y1 <<<"$box"
+    [ "$x0" -ge "$2" ] && [ "$x0" -le $(($2 + 6)) ] && [ "$x1" -lt $(($2 + 12 * ($4 - 1) + 16)) ]
+}
+
 # Standard error without SDL's own notice about the disk audio driver (SDL 1.2's or, under
 # sdl12-compat, SDL 2's wording) and, in a sanitizer build, the leak checker's list of the
 # suppressions it used (between two lines of dashes).

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A level of enemies lying in wait on the ships' paths: every life is lost, "GAME OVER" shows,
 # and Space starts a new game. Then the same ambush as the second level of a campaign: lost there,
-# Return begins the second level again.
+# the run (the first boss's points) is saved and its initials typed, Return begins the second level
+# again, and a game started afterwards shows the run's score as the one to beat.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/game_lib.sh"
 
@@ -43,23 +44,36 @@ BOSS1 90 0 -100
 BOSSENERGY 1 0 0'
 printf '%s\n' "${LEVEL/AMBUSH/AMBUSHED}" | sed 's/^LEVEL: 1/LEVEL: 2/' >"$WORK/run/data/level2.map"
 check "trelvik opens its window for the campaign" start_program trelvik
+# The win shows for five seconds only, which a busy machine's screenshots may miss: the second
+# level's name, which begins where the first's cannot, tells that the boss fell.
 hold_keys $FIRE
-check "trelvik: the first level's boss falls" wait_for "continue-0-won" "$R_WON" pink 30
+check "trelvik: the first level's boss falls and the second level begins" wait_for "continue-0-next" "272 32 20 16" green 60
 release_keys $FIRE
-send_key space
 check "trelvik: lost in the second level" wait_for "continue-1-lost" "$R_HINT" pink 40
 sleep 3
 screenshot "continue-2-waiting"
-check "trelvik: \"Press <RETURN> to continue at level 2.\" stands at (92, 304)" placed "continue-2-waiting" 92 304 38 pink
+check "trelvik: \"Press <RETURN> to continue at level 2.\" stands at (92, 304)" placed_in_row "continue-2-waiting" 92 304 38 pink
+# The boss's points make the table: the run is saved and its initials asked for.
+check "trelvik: \"NEW BEST RUN! INITIALS: A__\" stands at (158, 336)" placed_in_row "continue-2-waiting" 158 336 27 yellow
+send_key k i m
+sleep 0.5
+screenshot "continue-3-entered"
+check "trelvik: three letters typed end the entry" lacks "continue-3-entered" "158 336 324 16" yellow
+check "trelvik: the run stands first in the table, marked" shows "continue-3-entered" "56 48 528 16" yellow
 send_key Return
 sleep 0.5
-screenshot "continue-3-again"
-check "trelvik: Return leaves the game-over screen" lacks "continue-3-again" "$R_OVER" pink 30
-# The level line sits just above the name, so the name is looked for in its own row only.
-name_box=$(pix bbox "$SHOT_DIR/continue-3-again.png" 232 30 176 18 green)
-check "trelvik: and the second level's name, \"AMBUSHED\", stands at (272, 32): $name_box" \
-    python3 -c 'import sys; x0, y0, x1, y1 = map(int, sys.argv[1:]); sys.exit(not (272 <= x0 <= 278 and 32 <= y0 <= 36 and x1 < 372))' $name_box
+screenshot "continue-4-again"
+check "trelvik: Return leaves the game-over screen" lacks "continue-4-again" "$R_OVER" pink 30
+check "trelvik: and the second level's name, \"AMBUSHED\", stands at (272, 32)" placed_in_row "continue-4-again" 272 32 8 green
 end_with_escape trelvik
 check "trelvik reports nothing on standard error" [ -z "$(errors)" ]
+
+# Started again, the game has the run's score to beat.
+check "trelvik opens its window again" start_program trelvik
+sleep 1
+screenshot "continue-5-best"
+check "trelvik: the best score stands under the score at (448, 54)" placed_in_row "continue-5-best" 448 54 15 green
+end_with_escape trelvik
+check "trelvik reports nothing on standard error the second time" [ -z "$(errors)" ]
 
 finish
