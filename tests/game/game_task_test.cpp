@@ -690,11 +690,16 @@ TEST_F(GameTask, ARunThatMakesTheTableIsSavedAtOnceThenItsInitialsAreEntered)
     press(SDLK_SPACE);
     press(SDLK_RETURN);
     EXPECT_EQ(gamestate, GAMESTATE_GAMEOVER) << "the choices wait for the initials";
-    press(SDLK_RIGHT);
+    now += 2000; // long enough for the pad's fire button to continue, were it not entering
+    test_pushPadEvent(SDL_JOYHATMOTION, 0, 0, SDL_HAT_DOWN); // a pad's d-pad: A back to Z
+    test_pushPadEvent(SDL_JOYHATMOTION, 0, 0, SDL_HAT_CENTERED);
+    test_pushPadEvent(SDL_JOYBUTTONDOWN, 0, 0);
+    task_input_tick();
     EXPECT_FALSE(scoreboard_entering());
+    EXPECT_EQ(gamestate, GAMESTATE_GAMEOVER) << "the fire button that ends the entry does not also continue";
     saved = scores_load("entry");
     ASSERT_EQ(saved.runs.size(), 1u) << "the run replaces itself";
-    EXPECT_EQ(saved.runs[0].initials, "BQA");
+    EXPECT_EQ(saved.runs[0].initials, "BQZ");
     EXPECT_EQ(scoreboard_markedLine(), 0);
     press(SDLK_SPACE);
     EXPECT_EQ(gamestate, GAMESTATE_READY);
