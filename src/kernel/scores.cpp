@@ -331,8 +331,8 @@ bool readAndSettle(const std::string &path, bool locked, const std::string &lock
               "for this run only", path.c_str(), describe(text).c_str(), why.c_str());
         return false;
     }
-    error("Scores file %s: %s; moved aside to %s; the table starts from the %zu runs read", path.c_str(),
-          describe(text).c_str(), aside.c_str(), runs.size());
+    error("Scores file %s: %s; moved aside to %s; the table starts from the %zu %s read", path.c_str(),
+          describe(text).c_str(), aside.c_str(), runs.size(), runs.size() == 1 ? "run" : "runs");
     return true;
 }
 
