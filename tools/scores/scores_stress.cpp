@@ -214,7 +214,9 @@ int crashLoop(int rounds, unsigned seed)
     std::uniform_int_distribution<int> delay(0, 50000);
     int beforeAnySave = 0, inSave = 0, betweenSaves = 0, savesMade = 0, beforeTable = 0, afterTable = 0;
     const auto startTime = std::chrono::steady_clock::now();
+    int played = 0;
     for (int round = 0; round < rounds && failures == 0; ++round) {
+        played = round + 1;
         std::vector<ScoresRun> before;
         if (!readWhole(path, before, "before round " + std::to_string(round)))
             break;
@@ -279,7 +281,7 @@ int crashLoop(int rounds, unsigned seed)
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - startTime).count();
     std::printf("crash loop: %d rounds in %.1f s (seed %u), %d saves finished; killed before the first save %d, "
                 "during a save %d (the file as before it %d, as after it %d), between saves %d\n",
-                rounds, seconds, seed, savesMade, beforeAnySave, inSave, inSave - afterTable, afterTable, betweenSaves);
+                played, seconds, seed, savesMade, beforeAnySave, inSave, inSave - afterTable, afterTable, betweenSaves);
     (void)beforeTable;
     if (failures == 0)
         fs::remove_all(folder);
