@@ -189,7 +189,7 @@ TEST_F(ScoresTest, EveryFieldOfALineIsCheckedAndABadLineIsNamed)
         "900 2 ABCD 1765275300 7.2 Harbour",      "900 2  1765275300 7.2 Harbour",
         "900 2 AB 253402300800 7.2 Harbour",      "900 2 AB 1765275300 7-2 Harbour",
         "900 2 AB 1765275300 7.99999999999 Harbour", "900 2 AB 1765275300 7.2",
-        "900 2 AB 1765275300 7.2 Har\x01" "bour", "900 2 AB 1765275300 7.1 Harbour",
+        "900 2 AB 1765275300 7.2 Har\001bour", "900 2 AB 1765275300 7.1 Harbour",
         "900 2 AB 1765275300 7.2 Harbour\r",
     };
     for (const char *line : bad) {
@@ -288,8 +288,8 @@ TEST_F(ScoresTest, AFolderThatCannotBeMadeKeepsTheTableForThisRun)
     EXPECT_FALSE(scores_save(table, run(300, 1)));
     EXPECT_FALSE(scores_save(table, run(900, 2, "AB", 2)));
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "Error: Scores: cannot make " + dir + "/data/trelvik: Not a directory; the table is kept for this run only\n"
-              "Error: Scores: cannot make " + dir + "/data/trelvik: Not a directory; the table is kept for this run only\n");
+              "Error: Scores: " + dir + "/data is not a folder; the table is kept for this run only\n"
+              "Error: Scores: " + dir + "/data is not a folder; the table is kept for this run only\n");
     EXPECT_EQ(scoresOf(table.runs), (std::vector<int32_t>{900, 300}));
     EXPECT_EQ(test_readFile(dir + "/data"), "not a folder");
 }

@@ -25,6 +25,8 @@ constexpr std::string_view formatName = "trelvik-scores ";
 constexpr std::string_view endWord = "end ";
 // 9999-12-31 23:59:59 UTC: a later date is no date of ours.
 constexpr int64_t maxDate = 253402300799;
+// A larger file is not a table of ours.
+constexpr size_t maxFileBytes = 64 * 1024;
 // How long a save waits for another game's save to finish before giving up on this one.
 constexpr int lockWaitMilliseconds = 3000;
 
@@ -197,19 +199,17 @@ bool makeFolders(const std::string &folder, std::string &why)
 {
     for (size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
         const std::string part = folder.substr(0, slash);
-        if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
-            why = "cannot make " + part + ": " + std::strerror(errno);
-            return false;
+        if (mkdir(part.c_str(), 0700) != 0) {
+            const int made = errno;
+            struct stat info;
+            if (stat(part.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+                why = made == EEXIST ? part + " is not a folder" : "cannot make " + part + ": " + std::strerror(made);
+                return false;
+            }
         }
         if (slash == std::string::npos)
-            break;
+            return true;
     }
-    struct stat info;
-    if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
-        why = folder + " is not a folder";
-        return false;
-    }
-    return true;
 }
 
 void sleepMilliseconds(int milliseconds)
@@ -272,8 +272,8 @@ FileState readFile(const std::string &path, ScoresText &text)
         if (got == 0)
             break;
         bytes.append(block, static_cast<size_t>(got));
-        if (bytes.size() > scores_maxFileBytes) {
-            text.problems.push_back("longer than " + std::to_string(scores_maxFileBytes) + " bytes");
+        if (bytes.size() > maxFileBytes) {
+            text.problems.push_back("longer than " + std::to_string(maxFileBytes) + " bytes");
             return FileState::unreadable;
         }
     }
@@ -331,8 +331,8 @@ bool readAndSettle(const std::string &path, bool locked, const std::string &lock
               "for this run only", path.c_str(), describe(text).c_str(), why.c_str());
         return false;
     }
-    error("Scores file %s: %s; moved aside to %s; the table starts from the %zu runs read", path.c_str(),
-          describe(text).c_str(), aside.c_str(), runs.size());
+    error("Scores file %s: %s; moved aside to %s; the table starts from the %zu %s read", path.c_str(),
+          describe(text).c_str(), aside.c_str(), runs.size(), runs.size() == 1 ? "run" : "runs");
     return true;
 }
 

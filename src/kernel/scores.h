@@ -4,7 +4,6 @@
 // could not read whole (that one is moved aside). Records are plain values owned by the caller.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -14,7 +13,6 @@ constexpr int scores_tableSize = 10;     // runs a table keeps, best first
 constexpr int scores_maxInitials = 3;    // letters A to Z
 constexpr int scores_maxLevelName = 63;  // printable ASCII characters, as long as a level file's words
 constexpr int scores_formatVersion = 1;  // the newest format this game reads and the one it writes
-constexpr size_t scores_maxFileBytes = 64 * 1024; // a larger file is not a table of ours
 
 // One run, as the table shows it.
 struct ScoresRun {

@@ -17,6 +17,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <poll.h>
 #include <signal.h>
 #include <string>
 #include <sys/wait.h>
@@ -104,19 +105,30 @@ int saveForever(int first)
 }
 
 // The merge child: waits for the go (its read end of a pipe closing), then saves count runs
-// scored 2i + parity, one save each.
+// scored 2i + parity, one save each, and says how many of its saves took in the other game's runs.
 int saveRuns(int parity, int count, int go)
 {
     char byte;
     while (read(go, &byte, 1) < 0 && errno == EINTR) {
     }
     ScoresTable table = scores_load(program);
+    // Between two saves a game plays a game; here a pause of up to 3 ms stands for it, so that
+    // each save meets the other game's saves rather than a lock held by a game saving nonstop.
+    std::mt19937 random(static_cast<unsigned>(getpid()));
+    std::uniform_int_distribution<int> pause(0, 3000);
+    int merged = 0; // saves that found runs the other game had saved since this one's last
     for (int i = 0; i < count; ++i) {
         ScoresRun run = scores_newRun(2 * i + parity, 1, "Harbour");
         run.initials = parity == 0 ? "EVN" : "ODD";
+        usleep(static_cast<useconds_t>(pause(random)));
+        const std::vector<ScoresRun> before = table.runs;
         if (!scores_save(table, run))
             return 3;
+        merged += std::any_of(table.runs.begin(), table.runs.end(), [&](const ScoresRun &r) {
+            return r.pid != run.pid && std::find(before.begin(), before.end(), r) == before.end();
+        });
     }
+    std::printf("game %d: %d of its %d saves merged runs the other game had saved since\n", parity, merged, count);
     return 0;
 }
 
@@ -198,11 +210,13 @@ int crashLoop(int rounds, unsigned seed)
     const std::string folder = makeFolder();
     const std::string path = scores_path(program);
     std::mt19937 random(seed);
-    // Long enough for a child to start and make several saves, short enough to stop it in the first.
-    std::uniform_int_distribution<int> delay(0, 100000);
+    // From the start of the first save: long enough for several saves, short enough to stop the first.
+    std::uniform_int_distribution<int> delay(0, 50000);
     int beforeAnySave = 0, inSave = 0, betweenSaves = 0, savesMade = 0, beforeTable = 0, afterTable = 0;
     const auto startTime = std::chrono::steady_clock::now();
+    int played = 0;
     for (int round = 0; round < rounds && failures == 0; ++round) {
+        played = round + 1;
         std::vector<ScoresRun> before;
         if (!readWhole(path, before, "before round " + std::to_string(round)))
             break;
@@ -212,6 +226,16 @@ int crashLoop(int rounds, unsigned seed)
         const int first = round * runsPerRound;
         const pid_t child = start({"saver", std::to_string(first)}, channel[1], channel[0]);
         close(channel[1]);
+        // The kill comes while the game saves, however long it took to start.
+        std::string said;
+        char block[4096];
+        pollfd waiting = {channel[0], POLLIN, 0};
+        while (said.find('\n') == std::string::npos && poll(&waiting, 1, 10000) > 0) {
+            const ssize_t got = read(channel[0], block, sizeof block);
+            if (got <= 0)
+                break;
+            said.append(block, static_cast<size_t>(got));
+        }
         usleep(static_cast<useconds_t>(delay(random)));
         kill(child, SIGKILL);
         int status = 0;
@@ -222,8 +246,6 @@ int crashLoop(int rounds, unsigned seed)
             close(channel[0]);
             break;
         }
-        std::string said;
-        char block[4096];
         for (ssize_t got; (got = read(channel[0], block, sizeof block)) > 0;)
             said.append(block, static_cast<size_t>(got));
         close(channel[0]);
@@ -258,8 +280,8 @@ int crashLoop(int rounds, unsigned seed)
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - startTime).count();
     std::printf("crash loop: %d rounds in %.1f s (seed %u), %d saves finished; killed before the first save %d, "
-                "during a save %d (file as before it %d, as after it %d), between saves %d\n",
-                rounds, seconds, seed, savesMade, beforeAnySave, inSave, inSave - afterTable, afterTable, betweenSaves);
+                "during a save %d (the file as before it %d, as after it %d), between saves %d\n",
+                played, seconds, seed, savesMade, beforeAnySave, inSave, inSave - afterTable, afterTable, betweenSaves);
     (void)beforeTable;
     if (failures == 0)
         fs::remove_all(folder);
@@ -301,9 +323,9 @@ int mergeLoop(int count)
         }
         if (!best)
             fail("the table is not the ten best of both games' runs: " + show(runs));
-        std::printf("merge loop: 2 games saving %d runs each at once, %d saves in %.1f s (%.1f ms a save); "
+        std::printf("merge loop: 2 games saving %d runs each at once, %d saves in %.1f s; "
                     "the ten best of the %d runs kept: %d from one game, %d from the other\n",
-                    count, 2 * count, seconds, 1000 * seconds / (2 * count), 2 * count, both[0], both[1]);
+                    count, 2 * count, seconds, 2 * count, both[0], both[1]);
     }
     if (movedAside(folder) != 0)
         fail("a file was moved aside during the merge");
