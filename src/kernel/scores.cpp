@@ -391,7 +391,9 @@ ScoresText scores_readText(std::string_view text)
     size_t runLines = 0;
     std::vector<int> runLineNumbers; // of the runs kept, for reports of a run given twice
     bool ended = false;
-    auto problem = [&](const std::string &what) { out.problems.push_back("line " + std::to_string(number) + ": " + what); };
+    auto problem = [&](const std::string &what) {
+        out.problems.push_back("line " + std::to_string(number) + ": " + what);
+    };
     while (!text.empty()) {
         ++number;
         const size_t newline = text.find('\n');
@@ -434,7 +436,8 @@ ScoresText scores_readText(std::string_view text)
             problem(fault);
             continue;
         }
-        const auto same = std::find_if(out.runs.begin(), out.runs.end(), [&](const ScoresRun &r) { return sameRun(r, run); });
+        const auto same =
+            std::find_if(out.runs.begin(), out.runs.end(), [&](const ScoresRun &r) { return sameRun(r, run); });
         if (same != out.runs.end()) {
             problem("the same run as line " + std::to_string(runLineNumbers[same - out.runs.begin()]));
             continue;
@@ -524,7 +527,8 @@ ScoresRun scores_newRun(int32_t score, int32_t level, std::string_view levelName
 int scores_rank(const ScoresTable &table, int32_t score)
 {
     // A run ending now comes after every run with its score: those ended earlier, or were saved first.
-    const auto ahead = std::count_if(table.runs.begin(), table.runs.end(), [&](const ScoresRun &r) { return r.score >= score; });
+    const auto ahead =
+        std::count_if(table.runs.begin(), table.runs.end(), [&](const ScoresRun &r) { return r.score >= score; });
     return ahead < scores_tableSize ? static_cast<int>(ahead) : -1;
 }
 
