@@ -27,8 +27,9 @@ constexpr std::string_view endWord = "end ";
 constexpr int64_t maxDate = 253402300799;
 // A larger file is not a table of ours.
 constexpr size_t maxFileBytes = 64 * 1024;
-// How long a save waits for another game's save to finish before giving up on this one.
-constexpr int lockWaitMilliseconds = 3000;
+// How long a save waits for another game's save to finish before giving up on this one. Only a
+// game stopped in the middle of its save holds the lock that long; a slow disk may take seconds.
+constexpr int lockWaitMilliseconds = 10000;
 
 // Runs made by this process; with the process id and the date, a run's identity.
 int32_t runsMade = 0;
