@@ -179,7 +179,7 @@ std::array<GLfloat, 3> airTint(const LevelLook &look)
     return {2 * look.r, 2 * look.g, 2 * look.b};
 }
 
-// The lights of the ships, the enemies, the shots and the power-ups. Tinted by the air they would
+// The lights of the ships, the enemies, the shots and the power-ups. Tinted by the air, they would
 // sink into it (the first ship is dark blue on a navy night), so they keep the first level's
 // colours and only their brightness follows the air, away from it: lifted in a dark air, lowered
 // in a bright one, so ships, enemies and power-ups show as shapes against a pale dawn. Shots
