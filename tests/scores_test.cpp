@@ -66,7 +66,7 @@ protected:
         return out;
     }
 
-    // The names in the table's folder that start with the file's name and a suffix.
+    // The files moved aside in the table's folder, by name.
     std::vector<std::string> asideFiles() const
     {
         std::vector<std::string> out;
@@ -234,7 +234,8 @@ TEST_F(ScoresTest, AFileThatDoesNotReadWholeIsMovedAsideAndItsGoodLinesKept)
     const Case cases[] = {
         {"cut inside a line", whole.substr(0, whole.find("Streets") + 3), 1},
         {"cut at a line's end", whole.substr(0, whole.find("end")), 2},
-        {"a bad line", "trelvik-scores 1\n9000 4 AB 1765275300 7.1 Harbour\n500 one CD 1765275200 7.2 Streets\nend 2\n", 1},
+        {"a bad line",
+         "trelvik-scores 1\n9000 4 AB 1765275300 7.1 Harbour\n500 one CD 1765275200 7.2 Streets\nend 2\n", 1},
         {"a newer format", "trelvik-scores 2\n9000 4 AB 1765275300 7.1 Harbour 2\nend 1\n", 0},
         {"not ours", "PNG\n", 0},
     };
@@ -304,7 +305,8 @@ TEST_F(ScoresTest, AFullDiskLeavesTheOldFileWholeAndTheRunForTheNextSave)
     testing::internal::CaptureStderr();
     EXPECT_FALSE(scores_save(table, run(900, 2, "AB", 2)));
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "Error: Scores: cannot write " + path + ".new: No space left on device; the table is kept for this run only\n");
+              "Error: Scores: cannot write " + path +
+                  ".new: No space left on device; the table is kept for this run only\n");
     EXPECT_EQ(test_readFile(path), before);
     EXPECT_EQ(scoresOf(table.runs), (std::vector<int32_t>{900, 300}));
     EXPECT_FALSE(fs::exists(fs::symlink_status(path + ".new")));

@@ -27,8 +27,9 @@ constexpr std::string_view endWord = "end ";
 constexpr int64_t maxDate = 253402300799;
 // A larger file is not a table of ours.
 constexpr size_t maxFileBytes = 64 * 1024;
-// How long a save waits for another game's save to finish before giving up on this one.
-constexpr int lockWaitMilliseconds = 3000;
+// How long a save waits for another game's save to finish before giving up on this one. Only a
+// game stopped in the middle of its save holds the lock that long; a slow disk may take seconds.
+constexpr int lockWaitMilliseconds = 10000;
 
 // Runs made by this process; with the process id and the date, a run's identity.
 int32_t runsMade = 0;
@@ -391,7 +392,9 @@ ScoresText scores_readText(std::string_view text)
     size_t runLines = 0;
     std::vector<int> runLineNumbers; // of the runs kept, for reports of a run given twice
     bool ended = false;
-    auto problem = [&](const std::string &what) { out.problems.push_back("line " + std::to_string(number) + ": " + what); };
+    auto problem = [&](const std::string &what) {
+        out.problems.push_back("line " + std::to_string(number) + ": " + what);
+    };
     while (!text.empty()) {
         ++number;
         const size_t newline = text.find('\n');
@@ -434,7 +437,8 @@ ScoresText scores_readText(std::string_view text)
             problem(fault);
             continue;
         }
-        const auto same = std::find_if(out.runs.begin(), out.runs.end(), [&](const ScoresRun &r) { return sameRun(r, run); });
+        const auto same =
+            std::find_if(out.runs.begin(), out.runs.end(), [&](const ScoresRun &r) { return sameRun(r, run); });
         if (same != out.runs.end()) {
             problem("the same run as line " + std::to_string(runLineNumbers[same - out.runs.begin()]));
             continue;
@@ -524,7 +528,8 @@ ScoresRun scores_newRun(int32_t score, int32_t level, std::string_view levelName
 int scores_rank(const ScoresTable &table, int32_t score)
 {
     // A run ending now comes after every run with its score: those ended earlier, or were saved first.
-    const auto ahead = std::count_if(table.runs.begin(), table.runs.end(), [&](const ScoresRun &r) { return r.score >= score; });
+    const auto ahead =
+        std::count_if(table.runs.begin(), table.runs.end(), [&](const ScoresRun &r) { return r.score >= score; });
     return ahead < scores_tableSize ? static_cast<int>(ahead) : -1;
 }
 

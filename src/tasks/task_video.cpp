@@ -194,6 +194,88 @@ VideoStage actorStage(uint32_t kind)
     }
 }
 
+// Which lights the GL holds: the air's, or those of a kind of actor (see actorLights).
+enum class Lights { air, craft, shots };
+
+// The look the lights and fog were last given, and which of its lights were given last; the
+// first level's air until a level says otherwise.
+LevelLook appliedLook = level_defaultLook;
+Lights appliedLights = Lights::air;
+
+// Both lights in one tint: light 1 orange from the side, light 2 yellow from above, each with an
+// ambient part in the tint itself.
+void setLights(const std::array<GLfloat, 3> &tint)
+{
+    const GLfloat ambient1[] = {tint[0], tint[1], tint[2], 1}, diffuse1[] = {tint[0], 0.5f * tint[1], 0, 1};
+    glLightfv(GL_LIGHT1, GL_AMBIENT, ambient1);
+    glLightfv(GL_LIGHT1, GL_DIFFUSE, diffuse1);
+    const GLfloat ambient2[] = {0.5f * tint[0], 0.5f * tint[1], 0.5f * tint[2], 1}, diffuse2[] = {tint[0], tint[1], 0, 1};
+    glLightfv(GL_LIGHT2, GL_AMBIENT, ambient2);
+    glLightfv(GL_LIGHT2, GL_DIFFUSE, diffuse2);
+}
+
+// The air's lights: tinted by twice its colour, so the first level's grey leaves them as they are.
+std::array<GLfloat, 3> airTint(const LevelLook &look)
+{
+    return {2 * look.r, 2 * look.g, 2 * look.b};
+}
+
+// The lights of the ships, the enemies, the shots and the power-ups. Tinted by the air, they would
+// sink into it (the first ship is dark blue on a navy night), so they keep the first level's
+// colours and only their brightness follows the air, away from it: lifted in a dark air, lowered
+// in a bright one, so ships, enemies and power-ups show as shapes against a pale dawn. Shots
+// glow: never lit dimmer than the air would light them. The first level's grey leaves every
+// light as it was, to the bit.
+std::array<GLfloat, 3> actorTint(const LevelLook &look, Lights lights)
+{
+    // How far the air's brightness lies from the first level's grey, by the eye's weights.
+    const float darker = 0.2126f * (0.5f - look.r) + 0.7152f * (0.5f - look.g) + 0.0722f * (0.5f - look.b);
+    float k = 1 + 2.5f * darker;
+    if (lights == Lights::shots)
+        k = std::max(k, 1 - 2 * darker);
+    return {k, k, k};
+}
+
+// The lights an actor is drawn in. Lights change only for an actor that is drawn: a frame of
+// sky alone keeps the air's.
+Lights actorLights(uint32_t kind)
+{
+    switch (kind) {
+    case ACTOR_BUILDING1:
+    case ACTOR_BUILDING2:
+        return Lights::air;
+    case ACTOR_SHOT:
+    case ACTOR_ROCKET_DOWN:
+    case ACTOR_ROCKET_UP:
+    case ACTOR_ESHOT:
+    case ACTOR_ESHOT2:
+        return Lights::shots;
+    default:
+        return Lights::craft;
+    }
+}
+
+// Puts the lights wanted into the GL when they are not there already. The actors of a stage are
+// drawn in texture order, so shots and power-ups come in runs: a frame switches a few times.
+void useLights(Lights lights)
+{
+    if (lights == appliedLights)
+        return;
+    setLights(lights == Lights::air ? airTint(appliedLook) : actorTint(appliedLook, lights));
+    appliedLights = lights;
+}
+
+// The fog takes the look's colour; the air's lights are tinted by twice it, so the first level's
+// grey leaves them as they are. Only colours change: the lights keep the directions set at start.
+void setLook(const LevelLook &look)
+{
+    setLights(airTint(look));
+    appliedLook = look;
+    appliedLights = Lights::air;
+    const GLfloat fogColor[] = {look.r, look.g, look.b, 0.4f};
+    glFogfv(GL_FOG_COLOR, fogColor);
+}
+
 // One group of an actor's model, waiting to be drawn in texture order.
 struct GroupDraw {
     int texture;
@@ -274,6 +356,7 @@ void queueActorOfStage(actor *a)
         return;
     ++actorsDrawn;
     if (!model_groupsSortable(a->model)) {
+        useLights(actorLights(a->kind));
         drawWhole(a);
         return;
     }
@@ -295,6 +378,7 @@ void drawActors(VideoStage stage)
         if (d.texture != bound)
             glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(d.texture));
         bound = d.texture;
+        useLights(actorLights(d.a->kind));
         glPushMatrix();
         placeActor(d.a);
         model_drawGroup(d.a->model, d.group);
@@ -351,25 +435,6 @@ void drawSky()
         skyPictures += backdrop.taken;
     }
     lastSkyView = view;
-}
-
-// The look the lights and fog were last given; the first level's until a level says otherwise.
-LevelLook appliedLook = level_defaultLook;
-
-// The fog takes the look's colour; both lights are tinted by twice it, so the first level's grey
-// leaves them as they are. Only colours change: the lights keep the directions set at start.
-void setLook(const LevelLook &look)
-{
-    const GLfloat tint[3] = {2 * look.r, 2 * look.g, 2 * look.b};
-    const GLfloat ambient1[] = {tint[0], tint[1], tint[2], 1}, diffuse1[] = {tint[0], 0.5f * tint[1], 0, 1};
-    glLightfv(GL_LIGHT1, GL_AMBIENT, ambient1);
-    glLightfv(GL_LIGHT1, GL_DIFFUSE, diffuse1);
-    const GLfloat ambient2[] = {0.5f * tint[0], 0.5f * tint[1], 0.5f * tint[2], 1}, diffuse2[] = {tint[0], tint[1], 0, 1};
-    glLightfv(GL_LIGHT2, GL_AMBIENT, ambient2);
-    glLightfv(GL_LIGHT2, GL_DIFFUSE, diffuse2);
-    const GLfloat fogColor[] = {look.r, look.g, look.b, 0.4f};
-    glFogfv(GL_FOG_COLOR, fogColor);
-    appliedLook = look;
 }
 
 void setLight(GLenum light, const GLfloat ambient[4], const GLfloat diffuse[4], const GLfloat position[4])
@@ -538,6 +603,7 @@ void task_video_beginFrame()
 {
     if (!(g_level_look == appliedLook))
         setLook(g_level_look);
+    useLights(Lights::air); // the sky's view is read from the air's lights
     // The sky's picture covers every pixel: then only the depth buffer needs clearing. The picture
     // goes first: a copy waits for whatever was drawn before it, and the clear would be that.
     frameSky = {};
@@ -571,6 +637,8 @@ void task_video_drawStage(VideoStage stage)
     }
     if (g_camera == nullptr)
         return;
+    if (stage != VIDEO_STAGE_SHIPS && stage != VIDEO_STAGE_ENEMIES && stage != VIDEO_STAGE_SHOTS)
+        useLights(Lights::air);
     switch (stage) {
     case VIDEO_STAGE_SKY:
         drawSky();
@@ -675,6 +743,7 @@ void task_video_initGL()
     glFogf(GL_FOG_END, 500.0f);
     glEnable(GL_FOG);
     appliedLook = level_defaultLook;
+    appliedLights = Lights::air;
 }
 
 void task_video_toggleDrawWireframe()

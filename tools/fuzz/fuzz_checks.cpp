@@ -184,6 +184,7 @@ void fuzz_scores(const uint8_t *data, size_t size)
     const std::string_view text(reinterpret_cast<const char *>(data), size);
     const ScoresText read = scores_readText(text);
     expect(read.runs.size() <= static_cast<size_t>(scores_tableSize), "at most ten runs");
+    const auto printable = [](char c) { return c >= 0x20 && c <= 0x7e; };
     for (size_t i = 0; i < read.runs.size(); ++i) {
         const ScoresRun &run = read.runs[i];
         expect(run.score >= 0 && run.level >= 0 && run.date >= 0 && run.pid >= 0 && run.serial >= 0,
@@ -192,15 +193,14 @@ void fuzz_scores(const uint8_t *data, size_t size)
                    std::all_of(run.initials.begin(), run.initials.end(), [](char c) { return c >= 'A' && c <= 'Z'; }),
                "initials are up to three letters A to Z");
         expect(run.levelName.size() <= static_cast<size_t>(scores_maxLevelName) &&
-                   std::all_of(run.levelName.begin(), run.levelName.end(), [](char c) { return c >= 0x20 && c <= 0x7e; }),
+                   std::all_of(run.levelName.begin(), run.levelName.end(), printable),
                "the level's name is bounded printable ASCII");
         for (size_t j = 0; j < i; ++j)
             expect(!(run.date == read.runs[j].date && run.pid == read.runs[j].pid && run.serial == read.runs[j].serial),
                    "no run is kept twice");
     }
     for (const std::string &problem : read.problems)
-        expect(problem.rfind("line ", 0) == 0 && std::all_of(problem.begin(), problem.end(),
-                                                              [](char c) { return c >= 0x20 && c <= 0x7e; }),
+        expect(problem.rfind("line ", 0) == 0 && std::all_of(problem.begin(), problem.end(), printable),
                "a report names its line in printable text");
     if (read.problems.empty())
         expect(read.version == scores_formatVersion && size > 0 && data[size - 1] == '\n',

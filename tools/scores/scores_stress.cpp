@@ -200,7 +200,8 @@ std::vector<ScoresRun> expected(std::vector<ScoresRun> before, pid_t pid, int fi
         run.serial = i + 1;
         before.push_back(run);
     }
-    std::stable_sort(before.begin(), before.end(), [](const ScoresRun &a, const ScoresRun &b) { return a.score > b.score; });
+    std::stable_sort(before.begin(), before.end(),
+                     [](const ScoresRun &a, const ScoresRun &b) { return a.score > b.score; });
     before.resize(std::min<size_t>(before.size(), scores_tableSize));
     return before;
 }
@@ -300,7 +301,8 @@ int mergeLoop(int count)
     const auto startTime = std::chrono::steady_clock::now();
     pid_t children[2];
     for (int parity = 0; parity < 2; ++parity)
-        children[parity] = start({"adder", std::to_string(parity), std::to_string(count), std::to_string(go[0])}, -1, go[1]);
+        children[parity] =
+            start({"adder", std::to_string(parity), std::to_string(count), std::to_string(go[0])}, -1, go[1]);
     close(go[0]);
     close(go[1]);
     for (int parity = 0; parity < 2; ++parity) {
