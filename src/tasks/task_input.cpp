@@ -129,7 +129,7 @@ const CommandKey commandKeys[] = {
     {SDLK_SPACE, spaceKey},
     {SDLK_F11, task_video_toggleFullscreen},
 #ifdef TRELVIK_SOLO
-    {SDLK_f, task_video_toggleFullscreen},
+    {keymap_soloFullscreenKey, task_video_toggleFullscreen},
 #endif
     {SDLK_m, [] { task_audio_mute(false); }},
     {SDLK_n, [] { task_audio_mute(true); }},
