@@ -76,7 +76,7 @@ constexpr int ship_count = 2;
 
 // The ships' keys before config.ini rebinds them (the input task's start does).
 #ifdef TRELVIK_SOLO
-constexpr ShipKeys default_player_keys = {SDLK_LEFT, SDLK_RIGHT, SDLK_UP, SDLK_DOWN, SDLK_x, SDLK_a};
+constexpr ShipKeys default_player_keys = keymap_soloDefaultKeys;
 #else
 constexpr ShipKeys default_player_keys = {SDLK_LEFT, SDLK_RIGHT, SDLK_UP, SDLK_DOWN, SDLK_p, SDLK_o};
 constexpr ShipKeys default_player2_keys = {SDLK_d, SDLK_g, SDLK_r, SDLK_f, SDLK_a, SDLK_x};

@@ -16,6 +16,12 @@ struct ShipKeys {
     SDLKey bullet, rockets;
 };
 
+// The one-player game's ship keys before config.ini rebinds them, and the command key it has
+// beyond the two-player game's: F, the second ship's down key there, switches full screen. Known
+// to both games, so a tool built with one can bind keys by the other's rules.
+constexpr ShipKeys keymap_soloDefaultKeys = {SDLK_LEFT, SDLK_RIGHT, SDLK_UP, SDLK_DOWN, SDLK_x, SDLK_a};
+constexpr SDLKey keymap_soloFullscreenKey = SDLK_f;
+
 // The actions in the order above: left, right, up, down, bullets, rockets.
 constexpr int keymap_actionCount = 6;
 SDLKey &keymap_key(ShipKeys &keys, int action);

@@ -144,7 +144,7 @@ const CommandKey commandKeys[] = {
     {SDLK_RETURN, returnKey},
     {SDLK_F11, task_video_toggleFullscreen},
 #ifdef TRELVIK_SOLO
-    {SDLK_f, task_video_toggleFullscreen},
+    {keymap_soloFullscreenKey, task_video_toggleFullscreen},
 #endif
     {SDLK_m, [] { task_audio_mute(false); }},
     {SDLK_n, [] { task_audio_mute(true); }},

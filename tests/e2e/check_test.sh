@@ -60,6 +60,27 @@ fresh
 rm "$CASE/config.ini"
 expect_case "no config.ini" 1 "config.ini: error: cannot be opened"
 
+# Any file the game reads may be a directory: one line each, and the check goes on to the rest.
+fresh
+for file in config.ini data/level1.map data/Player.ms3d data/hull.png data/shot.wav data/phenomenon.wav; do
+    rm "$CASE/$file"
+    mkdir "$CASE/$file"
+done
+run_check
+check "directories in place of files: exit status 1 (got $STATUS)" [ "$STATUS" = 1 ]
+check "a directory for the settings" reports "config.ini: error: cannot be read (Is a directory); the game ends at start"
+check "a directory for the first level" reports \
+    "data/level1.map: error: cannot be read (Is a directory); the game reports it and plays the level as empty; it cannot be won"
+check "a directory for a model" reports \
+    "data/Player.ms3d: error: cannot be read (Is a directory); the game reports it and draws nothing for the first ship"
+check "a directory for a texture" mentions "data/hull.png: error: cannot be read (Is a directory); the game reports it and draws"
+check "a directory for a sound" reports \
+    "data/shot.wav: error: cannot be read (Is a directory); the game reports it and plays no sound for shots"
+check "a directory for the music" reports \
+    "data/phenomenon.wav: error: cannot be read (Is a directory); the game reports it and plays without music"
+check "each directory is one line, and the check goes on to the summary" \
+    reports "trelvik-check: $CASE: 6 errors, 0 warnings: not ready to play"
+
 fresh
 printf 'useDisplaylists=true\nscreen_width = 640\nscreen_height=480\nscreen_bpp=24\nfullscreen=false\n' >"$CASE/config.ini"
 expect_case "blanks around the equals sign" 1 "config.ini: error: no screen_width=<value>"
@@ -96,6 +117,21 @@ check "a player key on a command key" mentions \
 check "a player key another action holds" mentions \
     "config.ini:$((line + 2)):1: error: Setting player2_left=left: left is already the key of player1_left; player2_left stays d"
 
+# Each program binds the keys by its own rules: F moves the second ship in trelvik and switches
+# full screen in trelvik-solo, which has no second ship.
+fresh
+printf 'player1_down=f\nplayer1_up=space\nplayer2_down=space\n' >>"$CASE/config.ini"
+line=$(grep -n '^player1_down=' "$CASE/config.ini" | cut -d: -f1)
+expect_case "a key bound against one program's rules" 1 "config.ini:$line:1: error: Setting player1_down=f"
+check "F taken from the second ship in the two-player game" reports \
+    "config.ini:$line:1: error: Setting player1_down=f: f is already the key of player2_down; player1_down stays down; trelvik reports it"
+check "F is a command key in the one-player game" reports \
+    "config.ini:$line:1: error: Setting player1_down=f: f is a command key; player1_down stays down; trelvik-solo reports it"
+check "a problem of both programs is one line naming both" reports \
+    "config.ini:$((line + 1)):1: error: Setting player1_up=space: space is a command key; player1_up stays up; trelvik and trelvik-solo report it"
+check "the one-player game has no second ship to bind" reports \
+    "config.ini:$((line + 2)):1: error: Setting player2_down=space: space is a command key; player2_down stays f; trelvik reports it"
+
 # ---- data/level1.map ----
 fresh
 rm "$CASE/data/level1.map"
@@ -114,6 +150,19 @@ fresh
 sed -i '6s/^\([A-Z0-9]*\) \([^ ]*\) [^ ]*/\1 \2 abc/' "$CASE/data/level1.map"
 col=$(($(sed -n 6p "$CASE/data/level1.map" | cut -d' ' -f1-2 | wc -c) + 1))
 expect_case "a coordinate that is not a number" 1 "data/level1.map:6:$col: error: entry \"[A-Z0-9]*\": \"abc\" is not a number"
+
+# Bytes from the files are quoted whole and shown escaped: a NUL inside a number, and a texture
+# name that is not UTF-8; nothing raw reaches the report.
+fresh
+printf 'ENEMY1 240 2\0x -100\n' >>"$CASE/data/level1.map"
+line=$(wc -l <"$CASE/data/level1.map")
+at=$(grep -obUa 'hull\.png' "$CASE/data/Player.ms3d" | head -n 1 | cut -d: -f1)
+patch_bytes "$CASE/data/Player.ms3d" $((at + 1)) '\xe9'
+expect_case "a NUL byte inside a number" 1 "data/level1.map:$line:12: error: entry \"ENEMY1\": \"2\\\\x00x\" is not a number"
+check "a texture name that is not UTF-8" reports \
+    'data/h\xE9ll.png: error: cannot be opened; the game reports it and draws the model data/Player.ms3d without it'
+check "the report is UTF-8 without control bytes" \
+    bash -c "iconv -f UTF-8 -t UTF-8 '$WORK/report' >/dev/null && ! grep -qP '[\\x00-\\x09\\x0B-\\x1F\\x7F]' '$WORK/report'"
 
 fresh
 sed -i '$s/ [^ ]*$//' "$CASE/data/level1.map"
@@ -144,6 +193,15 @@ check "the settings of the shipped levels draw no warning" \
 fresh
 printf 'BOSSENERGY 0 0 0\n' >>"$CASE/data/level2.map"
 expect_case "a boss without energy" 1 "data/level2.map:[0-9]*:1: error: BOSSENERGY: the boss's energy is a whole number from 1 to 9999"
+
+# A later level the game cannot read ends the campaign at the one before it; the game plays on.
+fresh
+rm "$CASE/data/level3.map"
+mkdir "$CASE/data/level3.map"
+expect_case "a later level that cannot be read" 1 \
+    "data/level3.map: error: cannot be read (Is a directory); the game reports it and the campaign ends at level 2$"
+check "the levels after it are never reached" reports \
+    "data/level4.map: warning: comes after data/level3.map, which the game cannot read; the campaign ends at level 2 and never reaches it"
 
 fresh
 rm "$CASE/data/level4.map"

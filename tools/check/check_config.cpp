@@ -1,6 +1,8 @@
 // check_config.cpp -- config.ini through the game's own word splitting and value reading.
 #include "check_config.h"
 
+#include "check_file.h"
+
 #include "game/task_test.h"
 #include "kernel/settings.h"
 #include "tasks/keymap.h"
@@ -9,9 +11,7 @@
 #include <SDL.h>
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -122,8 +122,26 @@ const Key *findKey(const std::string &name)
     return nullptr;
 }
 
-// The ships' keys bound as the two-player game binds them. SDL names keys only once its video
-// has started; a driver that needs no display will do.
+// One program's rules for the ships' keys: its ships' keys before config.ini rebinds them, and
+// its command keys, which no ship's action may take.
+struct KeyRules {
+    const char *program;
+    std::vector<ShipKeys> defaults; // one a ship
+    std::vector<SDLKey> commandKeys;
+};
+
+// This tool is built with the two-player game; the one-player game binds one ship, from its own
+// defaults, and keeps F as a second full-screen key.
+std::vector<KeyRules> programRules()
+{
+    const KeyRules pair = {"trelvik", {default_player_keys, default_player2_keys}, task_input_commandKeys()};
+    KeyRules solo = {"trelvik-solo", {keymap_soloDefaultKeys}, pair.commandKeys};
+    solo.commandKeys.push_back(keymap_soloFullscreenKey);
+    return {pair, solo};
+}
+
+// The ships' keys bound as each program binds them; a problem both have is one line naming both.
+// SDL names keys only once its video has started; a driver that needs no display will do.
 void checkShipKeys(CheckReport &report, const SettingsText &read)
 {
     const char *driver = std::getenv("SDL_VIDEODRIVER");
@@ -145,15 +163,33 @@ void checkShipKeys(CheckReport &report, const SettingsText &read)
                 found = &pair;
         return found;
     };
-    ShipKeys ships[ship_count] = {default_player_keys, default_player2_keys};
     const auto value = [&last](const std::string &name) -> const char * {
         const SettingsPair *pair = last(name);
         return pair != nullptr ? pair->value.c_str() : nullptr;
     };
-    for (const KeymapProblem &problem : keymap_bind(ships, ship_count, value, task_input_commandKeys())) {
-        const SettingsPair *pair = last(problem.setting);
-        check_error(report, configFile, problem.message + "; the game reports it",
-                    pair != nullptr ? pair->place.line : 0, pair != nullptr ? pair->place.column : 0);
+    struct Found {
+        KeymapProblem problem;
+        std::vector<std::string> programs;
+    };
+    std::vector<Found> found; // in the order the first program to have each finds it
+    for (const KeyRules &rules : programRules()) {
+        std::vector<ShipKeys> ships = rules.defaults;
+        for (KeymapProblem &problem : keymap_bind(ships.data(), static_cast<int>(ships.size()), value, rules.commandKeys)) {
+            const auto same = std::find_if(found.begin(), found.end(), [&](const Found &f) {
+                return f.problem.setting == problem.setting && f.problem.message == problem.message;
+            });
+            if (same != found.end())
+                same->programs.push_back(rules.program);
+            else
+                found.push_back({std::move(problem), {rules.program}});
+        }
+    }
+    for (const Found &f : found) {
+        const SettingsPair *pair = last(f.problem.setting);
+        const std::string who = f.programs.size() == 1 ? f.programs[0] + " reports it"
+                                                       : f.programs[0] + " and " + f.programs[1] + " report it";
+        check_error(report, configFile, f.problem.message + "; " + who, pair != nullptr ? pair->place.line : 0,
+                    pair != nullptr ? pair->place.column : 0);
     }
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
@@ -162,18 +198,10 @@ void checkShipKeys(CheckReport &report, const SettingsText &read)
 
 void check_config(CheckReport &report)
 {
-    std::error_code ec;
-    std::ifstream file(configFile, std::ios::binary);
-    if (!file || !std::filesystem::is_regular_file(configFile, ec)) {
-        check_error(report, configFile, "cannot be opened; the game ends at start");
+    const std::optional<std::string> text = check_readFile(report, configFile, "the game ends at start");
+    if (!text)
         return;
-    }
-    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad()) {
-        check_error(report, configFile, "cannot be read; the game ends at start");
-        return;
-    }
-    const SettingsText read = settings_readText(text);
+    const SettingsText read = settings_readText(*text);
 
     for (const SettingsLongWord &word : read.longWords)
         check_error(report, configFile,

@@ -3,14 +3,16 @@
 // and 80 above and below it, the camera scrolling to its stop, enemies drifting left.
 #include "check_level.h"
 
+#include "check_file.h"
+
 #include "game/actor.h"
 #include "game/task_test.h"
 
 #include <cctype>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -46,17 +48,62 @@ std::string upper(const std::string &word)
     return out;
 }
 
+bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+// Where each line of the text starts, to find a word by its place (columns count bytes).
+std::vector<size_t> lineStarts(std::string_view text)
+{
+    std::vector<size_t> starts = {0};
+    for (size_t i = 0; i < text.size(); ++i)
+        if (text[i] == '\n')
+            starts.push_back(i + 1);
+    return starts;
+}
+
+std::string_view wordAt(std::string_view text, const std::vector<size_t> &starts, LevelPlace place)
+{
+    if (place.line < 1 || static_cast<size_t>(place.line) > starts.size() || place.column < 1)
+        return {};
+    const size_t at = starts[static_cast<size_t>(place.line) - 1] + static_cast<size_t>(place.column) - 1;
+    size_t end = at;
+    while (end < text.size() && !isSpace(text[end]))
+        ++end;
+    return at < end ? text.substr(at, end - at) : std::string_view();
+}
+
+// The game quotes a word only up to a NUL byte in it, as printf would; the report quotes the word
+// whole (its bytes printed escaped), so "0.5" is never blamed for what follows it.
+std::string withWholeWord(std::string problem, std::string_view word)
+{
+    word = word.substr(0, level_maxWord);
+    const size_t nul = word.find('\0');
+    if (nul == std::string_view::npos)
+        return problem;
+    const std::string cut = "\"" + std::string(word.substr(0, nul));
+    for (const char *close : {"\"", "...\""}) {
+        const size_t at = problem.rfind(cut + close);
+        if (at != std::string::npos)
+            return problem.replace(at, cut.size(), "\"" + std::string(word));
+    }
+    return problem;
+}
+
 } // namespace
 
-std::optional<LevelRecord> check_levelFile(CheckReport &report, const std::string &path)
+std::optional<LevelRecord> check_levelFile(CheckReport &report, const std::string &path, int number)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        check_error(report, path, "cannot be opened; the game ends at start");
+    // A later level the game cannot take ends the campaign at the one before; it plays on.
+    const std::string campaignEnds = "the game reports it and the campaign ends at level " + std::to_string(number - 1);
+    const std::optional<std::string> text =
+        number > 1 ? check_readFile(report, path, campaignEnds)
+                   : check_readFile(report, path, "the game ends at start",
+                                    "the game reports it and plays the level as empty; it cannot be won");
+    if (!text)
         return std::nullopt;
-    }
-    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    LevelRecord level = level_parse(text);
+    LevelRecord level = level_parse(*text);
 
     size_t entry = 0;
     const auto skipped = [&](size_t upTo) {
@@ -72,9 +119,12 @@ std::optional<LevelRecord> check_levelFile(CheckReport &report, const std::strin
         }
     };
     // In file order: the entries before each fault, then the fault.
+    const bool hasNul = text->find('\0') != std::string::npos;
+    const std::vector<size_t> starts = hasNul ? lineStarts(*text) : std::vector<size_t>();
     for (const LevelProblem &problem : level.problems) {
         skipped(problem.entriesBefore);
-        check_error(report, path, problem.text, problem.place.line, problem.place.column);
+        const std::string said = hasNul ? withWholeWord(problem.text, wordAt(*text, starts, problem.place)) : problem.text;
+        check_error(report, path, said, problem.place.line, problem.place.column);
     }
     skipped(level.entries.size());
     std::vector<LevelSettingFault> faults;

@@ -9,9 +9,11 @@
 #include <optional>
 #include <string>
 
-// Reads the level file at path and reports every fault with the place of its word, and every
-// entry the game skips. Empty when the file cannot be opened (the game ends at start then).
-std::optional<LevelRecord> check_levelFile(CheckReport &report, const std::string &path);
+// Reads the level file at path, the number-th of the campaign, and reports every fault with the
+// place of its word, and every entry the game skips. Empty when the file cannot be opened or read:
+// the game then ends at start (a first level missing), plays the first level empty, or ends the
+// campaign at the level before (a later one).
+std::optional<LevelRecord> check_levelFile(CheckReport &report, const std::string &path, int number);
 
 // The entries the game uses, placed against the playing field: a boss that can be reached, and
 // enemies that can. Boxes come from the models by kind; a kind missing from models (or mapped to

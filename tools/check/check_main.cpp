@@ -108,18 +108,30 @@ bool levelUses(const std::vector<std::optional<LevelRecord>> &levels, uint32_t k
 void checkRunDirectory(CheckReport &report)
 {
     check_config(report);
-    // The first level must be there; every later one the game finds at a new game is checked too.
-    std::vector<std::optional<LevelRecord>> levels = {check_levelFile(report, levelFile(1))};
+    // The first level must be there; every later one the game finds at a new game is checked too,
+    // up to the first missing, or the first the game cannot read, where the campaign ends.
+    std::vector<std::optional<LevelRecord>> levels = {check_levelFile(report, levelFile(1), 1)};
     std::error_code ignored;
-    while (levels.size() < maxLevels &&
-           std::filesystem::exists(levelFile(static_cast<int>(levels.size()) + 1), ignored))
-        levels.push_back(check_levelFile(report, levelFile(static_cast<int>(levels.size()) + 1)));
+    std::string campaignEnd;
+    while (levels.size() < maxLevels) {
+        const int n = static_cast<int>(levels.size()) + 1;
+        if (!std::filesystem::exists(levelFile(n), ignored)) {
+            campaignEnd = "the missing " + levelFile(n);
+            break;
+        }
+        std::optional<LevelRecord> level = check_levelFile(report, levelFile(n), n);
+        if (!level) {
+            campaignEnd = levelFile(n) + ", which the game cannot read";
+            break;
+        }
+        levels.push_back(std::move(level));
+    }
     const int count = static_cast<int>(levels.size());
     for (int n = count + 2; n <= maxLevels; ++n)
         if (std::filesystem::exists(levelFile(n), ignored))
             check_warning(report, levelFile(n),
-                          "comes after the missing " + levelFile(count + 1) + "; the campaign ends at level " +
-                              std::to_string(count) + " and never reaches it");
+                          "comes after " + campaignEnd + "; the campaign ends at level " + std::to_string(count) +
+                              " and never reaches it");
 
     std::vector<CheckImage> images(std::begin(startImages), std::end(startImages));
     std::map<std::string, std::unique_ptr<model>> loaded; // by file, so shared files are read once

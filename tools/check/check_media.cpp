@@ -2,14 +2,14 @@
 // sounds through the mixer's loaders. Nothing is kept: every decoded file is freed at once.
 #include "check_media.h"
 
+#include "check_file.h"
+
 #include "graphics/texture.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
 
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 
 namespace {
@@ -34,18 +34,11 @@ bool powerOfTwo(int n)
     return n > 0 && (n & (n - 1)) == 0;
 }
 
-// Whether the file is there to be read; the decoders' own messages for a missing file vary.
+// Whether the file can be read to its end; the decoders' own messages for a missing file or a
+// directory vary.
 bool readable(CheckReport &report, const std::string &path, const std::string &consequence)
 {
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(path, ec)) {
-        if (std::FILE *file = std::fopen(path.c_str(), "rb")) {
-            std::fclose(file);
-            return true;
-        }
-    }
-    check_error(report, path, "cannot be opened; " + consequence);
-    return false;
+    return check_readFile(report, path, consequence).has_value();
 }
 
 } // namespace

@@ -2,12 +2,13 @@
 // drawing has to cope with: indices, coordinates, materials.
 #include "check_model.h"
 
+#include "check_file.h"
+
 #include "graphics/model_parse.h"
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
-#include <iterator>
+#include <optional>
 
 namespace {
 
@@ -106,14 +107,13 @@ void check_modelContent(CheckReport &report, const std::string &path, const mode
 std::unique_ptr<model> check_model(CheckReport &report, const std::string &path, const std::string &users,
                                    std::vector<CheckImage> &images)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        check_error(report, path, "cannot be opened; the game reports it and draws nothing for " + users);
+    const std::optional<std::string> bytes =
+        check_readFile(report, path, "the game reports it and draws nothing for " + users);
+    if (!bytes)
         return nullptr;
-    }
-    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     std::string why;
-    std::unique_ptr<model> m = model_parseMS3D(bytes.data(), bytes.size(), &why);
+    std::unique_ptr<model> m =
+        model_parseMS3D(reinterpret_cast<const unsigned char *>(bytes->data()), bytes->size(), &why);
     if (!m) {
         check_error(report, path, "is not a model the game reads: " + why + "; the game reports it and draws nothing for " + users);
         return nullptr;

@@ -5,19 +5,66 @@
 
 namespace {
 
-// Words quoted from the files may hold control bytes; they are shown as \xNN, not sent to the terminal.
+// The length of the UTF-8 sequence at text[i], or 0 when the bytes there are not one (a stray
+// continuation byte, an overlong form, a surrogate, past U+10FFFF, cut short).
+size_t utf8Length(const std::string &text, size_t i)
+{
+    const unsigned char lead = static_cast<unsigned char>(text[i]);
+    size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF; // the range of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF)
+        length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (text.size() - i < length)
+        return 0;
+    for (size_t k = 1; k < length; ++k) {
+        const unsigned char c = static_cast<unsigned char>(text[i + k]);
+        if (c < (k == 1 ? low : 0x80) || c > (k == 1 ? high : 0xBF))
+            return 0;
+    }
+    return length;
+}
+
+// Text quoted from the files may hold any bytes. Control characters (C0, DEL, C1) and bytes that
+// are not UTF-8 are shown as \xNN, one a byte, so neither the terminal nor a log reader gets them raw.
 std::string printable(const std::string &text)
 {
     std::string out;
-    for (const char c : text) {
-        const unsigned char u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7F) {
-            char escape[5];
-            std::snprintf(escape, sizeof escape, "\\x%02X", u);
-            out += escape;
-        } else {
-            out += c;
+    const auto escape = [&out](unsigned char u) {
+        char escaped[5];
+        std::snprintf(escaped, sizeof escaped, "\\x%02X", u);
+        out += escaped;
+    };
+    for (size_t i = 0; i < text.size();) {
+        const unsigned char u = static_cast<unsigned char>(text[i]);
+        if (u < 0x80) {
+            if (u < 0x20 || u == 0x7F)
+                escape(u);
+            else
+                out += text[i];
+            ++i;
+            continue;
         }
+        const size_t length = utf8Length(text, i);
+        const bool c1 = u == 0xC2 && length == 2 && static_cast<unsigned char>(text[i + 1]) < 0xA0;
+        if (length == 0 || c1) {
+            for (size_t k = 0; k < std::max<size_t>(length, 1); ++k)
+                escape(static_cast<unsigned char>(text[i + k]));
+            i += std::max<size_t>(length, 1);
+            continue;
+        }
+        out.append(text, i, length);
+        i += length;
     }
     return out;
 }

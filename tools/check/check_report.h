@@ -30,4 +30,5 @@ void check_warning(CheckReport &report, const std::string &file, const std::stri
 int check_count(const CheckReport &report, Severity severity);
 
 // One line per problem: "file:line:column: error: text" (without line and column when there are none).
+// Bytes of file and text that are control characters or not UTF-8 print as \xNN.
 void check_print(const CheckReport &report, std::FILE *out);
