@@ -8,6 +8,7 @@
 #include "rng.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -193,6 +194,9 @@ struct Plan {
     float gapFrom, gapTo; // seconds between formations, at the start and at the end of the scroll
     int sizeFrom, sizeTo; // fighters in a formation, at the start and at the end
     float mantaShare;  // share of the formations that are manta pairs
+    // How often each kind of formation flies, by weight: from above, from below, pincer, screen,
+    // column, V, sine train, grid, line.
+    std::array<int, 9> mix;
     float bossOffset;  // the boss beyond the stop
     int escorts;       // fighters screening the boss
     uint64_t citySeed;
@@ -229,14 +233,27 @@ void screenWall(Level &level, float t, int n, Rng &rng)
             enemy1(level, entering(t), -65 + 130.0f * static_cast<float>(r) / static_cast<float>(rows - 1));
 }
 
-void formation(Level &level, float t, int n, float mantaShare, Rng &rng)
+// The kind of formation drawn by the plan's weights.
+int kindOf(const std::array<int, 9> &mix, Rng &rng)
+{
+    int total = 0;
+    for (const int w : mix)
+        total += w;
+    int pick = rng_int(rng, 0, total - 1);
+    int kind = 0;
+    while (pick >= mix[static_cast<size_t>(kind)])
+        pick -= mix[static_cast<size_t>(kind++)];
+    return kind;
+}
+
+void formation(Level &level, float t, int n, const Plan &plan, Rng &rng)
 {
     const float y = std::round(rng_range(rng, -45, 45));
-    if (rng_uniform(rng) < mantaShare) {
+    if (rng_uniform(rng) < plan.mantaShare) {
         mantas(level, t, {{0, std::round(rng_range(rng, 20, 55))}, {35, std::round(rng_range(rng, -55, -20))}});
         return;
     }
-    switch (rng_int(rng, 0, 8)) {
+    switch (kindOf(plan.mix, rng)) {
     case 0: fromAbove(level, t, n); break;
     case 1: fromBelow(level, t, n); break;
     case 2: pincer(level, t, n); break;
@@ -259,7 +276,7 @@ void plannedWaves(Level &level, const Plan &plan)
     for (float t = 22; t < end;) {
         const float k = (t - 22) / (end - 22);
         const int n = plan.sizeFrom + static_cast<int>(std::round(k * static_cast<float>(plan.sizeTo - plan.sizeFrom)));
-        formation(level, t, n, plan.mantaShare, rng);
+        formation(level, t, n, plan, rng);
         t += plan.gapFrom + (plan.gapTo - plan.gapFrom) * k + rng_range(rng, -0.5f, 0.5f);
     }
 }
@@ -274,17 +291,23 @@ void plannedArena(Level &level, const Plan &plan)
                heights[i]);
 }
 
+// The pace of the campaign, as the autopilots fly it: levels 2 to 4 cost a pair of steady pilots
+// about a life each, so that the lives they carry, one more for each level won, see them through
+// level 5 now and then; level 5 is the test. What a formation costs depends on who flies: grids
+// and V's catch a pair, whose ships cross each other's lanes, far more often than a lone ship,
+// while lines, pincers and manta pairs are a lone ship's end and hardly trouble two. A lone ship's
+// boss fight lasts twice as long, so the bosses hold to about 16 s for a pair (15 s at least).
 const std::vector<Plan> &plans()
 {
     static const std::vector<Plan> all = {
-        {2, "SUNSET", {0.75f, 0.45f, 0.32f}, 5600, 7800, 201, 5.0f, 3.8f, 3, 6, 0.10f, 62, 4, 2002,
-         {{-320, -360, 45, 70, -0.5f, -0.2f}, {-160, -190, 60, 90, -0.85f, -0.55f}}, 0.6f},
-        {3, "NIGHTFALL", {0.10f, 0.12f, 0.28f}, 6000, 8100, 302, 4.6f, 3.4f, 4, 6, 0.10f, 66, 5, 3003,
-         {{-280, -330, 30, 50, -0.4f, -0.1f}}, 0.8f},
-        {4, "TEMPEST", {0.36f, 0.40f, 0.40f}, 6400, 8400, 403, 4.2f, 3.0f, 4, 7, 0.08f, 70, 5, 4004,
-         {{-300, -340, 60, 90, -0.7f, -0.45f}, {-150, -175, 70, 110, -0.95f, -0.75f}}, 0.3f},
-        {5, "DAYBREAK", {0.85f, 0.68f, 0.72f}, 6800, 8700, 504, 3.8f, 2.7f, 5, 8, 0.08f, 72, 6, 5005,
-         {{-330, -370, 50, 75, -0.55f, -0.25f}, {-160, -185, 60, 90, -0.9f, -0.65f}}, 0.5f},
+        {2, "SUNSET", {0.75f, 0.45f, 0.32f}, 6000, 7800, 201, 5.0f, 3.8f, 3, 6, 0.10f, {1, 1, 0, 1, 1, 2, 1, 2, 0}, 62, 4,
+         2002, {{-320, -360, 45, 70, -0.5f, -0.2f}, {-160, -190, 60, 90, -0.85f, -0.55f}}, 0.6f},
+        {3, "NIGHTFALL", {0.10f, 0.12f, 0.28f}, 6000, 8100, 302, 5.0f, 3.8f, 4, 6, 0.10f, {1, 1, 0, 2, 0, 2, 1, 2, 0}, 66, 2,
+         3003, {{-280, -330, 30, 50, -0.4f, -0.1f}}, 0.8f},
+        {4, "TEMPEST", {0.36f, 0.40f, 0.40f}, 6000, 8400, 403, 4.6f, 3.4f, 4, 7, 0.08f, {0, 1, 0, 2, 1, 1, 2, 3, 0}, 70, 2,
+         4004, {{-300, -340, 60, 90, -0.7f, -0.45f}, {-150, -175, 70, 110, -0.95f, -0.75f}}, 0.3f},
+        {5, "DAYBREAK", {0.85f, 0.68f, 0.72f}, 6000, 8700, 504, 3.8f, 2.7f, 5, 8, 0.0f, {0, 1, 0, 1, 0, 1, 1, 6, 0}, 72, 6,
+         5005, {{-330, -370, 50, 75, -0.55f, -0.25f}, {-160, -185, 60, 90, -0.9f, -0.65f}}, 0.5f},
     };
     return all;
 }
