@@ -5,7 +5,7 @@
 #include "game/actor.h"
 #include "game/level_parse.h"
 #include "graphics/model_parse.h"
-#include "graphics/texture.h"
+#include "graphics/image.h"
 #include "kernel/scores.h"
 #include "kernel/settings.h"
 
@@ -155,7 +155,7 @@ void readImageAs(const uint8_t *data, size_t size, const char *type)
 {
     SDL_RWops *source = SDL_RWFromConstMem(data, static_cast<int>(std::min<size_t>(size, INT32_MAX)));
     std::string why;
-    const std::optional<TextureImage> image = texture_readImage(source, type, why);
+    const std::optional<DecodedImage> image = image_read(source, type, why);
     if (!image) {
         expect(!why.empty(), "a refused image says why");
         return;
