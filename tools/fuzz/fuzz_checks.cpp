@@ -8,6 +8,7 @@
 #include "graphics/image.h"
 #include "kernel/scores.h"
 #include "kernel/settings.h"
+#include "kernel/textfile.h"
 
 #include <SDL.h>
 
@@ -35,15 +36,10 @@ void expect(bool kept, const char *promise)
         broken(promise);
 }
 
-bool isSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
 bool hasSpace(std::string_view text)
 {
     for (const char c : text)
-        if (isSpace(c))
+        if (textfile_isSpace(c))
             return true;
     return false;
 }
