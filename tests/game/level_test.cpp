@@ -2,7 +2,7 @@
 // and files that are malformed, carry over-long words or are missing.
 #include "game/level.h"
 
-#include "game_fixture.h"
+#include "game_scene.h"
 
 #include <string>
 
