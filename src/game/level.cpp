@@ -5,19 +5,10 @@
 #include "game/actor.h"
 #include "game/task_test.h"
 #include "kernel/common.h"
+#include "kernel/textfile.h"
 
-#include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
-
-namespace {
-
-struct FileCloser {
-    void operator()(std::FILE *file) const { std::fclose(file); }
-};
-
-} // namespace
 
 void loadMap(const char *path)
 {
@@ -29,17 +20,12 @@ void loadMap(const char *path)
 
 bool level_read(const char *path, LevelRecord &record)
 {
-    const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
-    if (!file)
+    const TextFile file = textfile_read(path);
+    if (!file.opened)
         return false;
-    std::string text;
-    char chunk[4096];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
-        text.append(chunk, got);
-    if (std::ferror(file.get()))
+    if (file.readError)
         error("Level file %s: read error; using what was read", path);
-    record = level_parse(text);
+    record = level_parse(file.text);
     return true;
 }
 

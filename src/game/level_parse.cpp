@@ -3,19 +3,14 @@
 #include "game/level_parse.h"
 
 #include "game/actor.h"
+#include "kernel/textfile.h"
 
 #include <algorithm>
 #include <charconv>
-#include <climits>
 #include <cmath>
 #include <iterator>
 
 namespace {
-
-bool isSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
 
 bool isDigit(char c)
 {
@@ -104,29 +99,13 @@ struct Word {
 };
 
 struct Reader {
-    std::string_view text = {};
-    size_t at = 0;
-    LevelPlace place;      // of text[at]
+    TextWords words;
     LevelRecord record;
 
     Word next()
     {
-        for (; at < text.size() && isSpace(text[at]); ++at) {
-            if (text[at] == '\n') {
-                if (place.line < INT_MAX)
-                    ++place.line;
-                place.column = 1;
-            } else if (place.column < INT_MAX) {
-                ++place.column;
-            }
-        }
-        const LevelPlace wordPlace = place;
-        const size_t start = at;
-        while (at < text.size() && !isSpace(text[at]))
-            ++at;
-        const int length = static_cast<int>(std::min<size_t>(at - start, INT_MAX));
-        place.column = place.column <= INT_MAX - length ? place.column + length : INT_MAX;
-        return {text.substr(start, at - start), wordPlace};
+        const TextWord word = textfile_nextWord(words);
+        return {word.text, {word.place.line, word.place.column}};
     }
 
     void problem(LevelFault fault, std::string text, LevelPlace where)
@@ -156,7 +135,7 @@ struct Reader {
     {
         const Word first = next();
         // "LEVEL:" stands at the very first byte.
-        if (first.text != "LEVEL:" || first.text.data() != text.data())
+        if (first.text != "LEVEL:" || first.text.data() != words.text.data())
             return stop("does not begin with \"LEVEL:\"", first.place);
         const Word number = next();
         if (number.text.empty())
@@ -240,7 +219,7 @@ struct Reader {
 LevelRecord level_parse(std::string_view text)
 {
     Reader reader;
-    reader.text = text;
+    reader.words.text = text;
     if (reader.header())
         reader.entries();
     return std::move(reader.record);

@@ -6,10 +6,10 @@
 #include "graphics/texture.h"
 #include "kernel/common.h"
 #include "kernel/main.h"
+#include "kernel/textfile.h"
 
 #include <GL/gl.h>
 
-#include <cstdio>
 #include <memory>
 
 namespace {
@@ -21,23 +21,6 @@ struct ModelEntry {
 
 // Searched newest first; names are unique, so the order only mirrors the list the game keeps.
 std::vector<ModelEntry> modellist;
-
-struct FileCloser {
-    void operator()(std::FILE *file) const { std::fclose(file); }
-};
-
-// The whole file, or false when it cannot be opened.
-bool readFile(const char *name, std::vector<unsigned char> &bytes)
-{
-    const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(name, "rb"));
-    if (!file)
-        return false;
-    unsigned char chunk[65536];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
-        bytes.insert(bytes.end(), chunk, chunk + got);
-    return true;
-}
 
 // The group's material (a group without one, -1 stored as 255, or with one past the array keeps
 // the material of whatever was drawn before) and its triangles; binds no texture.
@@ -72,13 +55,15 @@ void drawGroupImmediate(const model *m, const model_group &group)
 
 std::unique_ptr<model> model_loadMS3D(const char *name)
 {
-    std::vector<unsigned char> bytes;
-    if (!readFile(name, bytes)) {
+    // A read error is not told apart: the parser judges the bytes that came before it.
+    const TextFile file = textfile_read(name);
+    if (!file.opened) {
         error("Model_loading: Failed to open file: %s", name);
         return nullptr;
     }
     // A file cut short anywhere is as unusable as one with a wrong identifier.
-    std::unique_ptr<model> m = model_parseMS3D(bytes.data(), bytes.size());
+    std::unique_ptr<model> m =
+        model_parseMS3D(reinterpret_cast<const unsigned char *>(file.text.data()), file.text.size());
     if (!m) {
         error("Model_loading: %s is not a valid ms3d file.", name);
         return nullptr;

@@ -3,13 +3,12 @@
 #include "kernel/settings.h"
 
 #include "kernel/common.h"
+#include "kernel/textfile.h"
 
 #include <algorithm>
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,16 +25,6 @@ std::vector<Setting> settingslist;
 // The getters' shared result buffer. Values are at most settings_maxWord characters,
 // so every value fits with its terminator.
 char s[settings_maxWord + 1];
-
-struct FileCloser {
-    void operator()(std::FILE *file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-bool isSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
 
 // Splits key=value; leading equals signs are skipped, the value is everything after the
 // first sign that follows the key. Words with no key or no value define nothing.
@@ -63,44 +52,27 @@ const Setting *findSetting(const char *key)
 SettingsText settings_readText(std::string_view text)
 {
     SettingsText out;
-    SettingsPlace place;
-    size_t lineStart = 0;
-    size_t at = 0;
+    TextWords words{text};
     for (;;) {
-        for (; at < text.size() && isSpace(text[at]); ++at) {
-            if (text[at] == '\n') {
-                if (place.line < INT_MAX)
-                    ++place.line;
-                lineStart = at + 1;
-            }
-        }
-        if (at == text.size())
+        const TextWord word = textfile_nextWord(words);
+        if (word.text.empty())
             return out;
-        const size_t start = at;
-        while (at < text.size() && !isSpace(text[at]))
-            ++at;
-        const std::string_view word = text.substr(start, at - start);
-        place.column = static_cast<int>(std::min<size_t>(start - lineStart + 1, INT_MAX));
-        if (word.size() > static_cast<size_t>(settings_maxWord))
-            out.longWords.push_back({std::string(word.substr(0, settings_maxWord)), place});
+        const SettingsPlace place{word.place.line, word.place.column};
+        if (word.text.size() > static_cast<size_t>(settings_maxWord))
+            out.longWords.push_back({std::string(word.text.substr(0, settings_maxWord)), place});
         else
-            acceptWord(word, place, out);
+            acceptWord(word.text, place, out);
     }
 }
 
 bool settings_parseFile(const char *path)
 {
-    File file(std::fopen(path, "r"));
-    if (!file) {
+    const TextFile file = textfile_read(path);
+    if (!file.opened) {
         error("Failed to open settings file: %s", path);
         return false;
     }
-    std::string text;
-    char chunk[4096];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
-        text.append(chunk, got);
-    SettingsText read = settings_readText(text);
+    SettingsText read = settings_readText(file.text);
     // Reported in file order, before anything else is said about the file.
     for (const SettingsLongWord &word : read.longWords)
         error("Settings file %s: word longer than %d characters skipped: %.20s...", path, settings_maxWord,
@@ -109,7 +81,7 @@ bool settings_parseFile(const char *path)
         settingslist.push_back({std::move(pair.key), std::move(pair.value)});
     // A file that opens but cannot be read (a directory, an I/O error) counts as not opened:
     // going on with part of the settings would hide the problem.
-    if (std::ferror(file.get())) {
+    if (file.readError) {
         error("Failed to open settings file: %s", path);
         return false;
     }

@@ -2,7 +2,7 @@
 // explosions and power-ups, ships hit (shields, the life pool, game over), the boss worn down
 // and the game won, power-ups collected, all in newest-first order with removed actors out of
 // the rest of the pass.
-#include "game_fixture.h"
+#include "game_scene.h"
 
 #include <functional>
 #include <string>

@@ -1,6 +1,6 @@
 // Actors: the kind table (models, scales, records, draws from rand), the newest-first list and
 // walks that free or create actors while they run.
-#include "game_fixture.h"
+#include "game_scene.h"
 
 #include <cstdlib>
 

@@ -1,6 +1,6 @@
 // Actor behaviour: motion by the frame interval, the shield countdown, enemy and boss fire,
 // rockets' launch and cruise, and the two tests for leaving the playing field.
-#include "game_fixture.h"
+#include "game_scene.h"
 
 #include <cmath>
 #include <cstdlib>

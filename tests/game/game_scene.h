@@ -1,16 +1,23 @@
-// game_scene.h -- a small game world for the game tests: a private working directory whose data/
-// holds flat box models of known extent for every kind, a level file, a font image whose
-// glyphs can be read back from the screen, and sky images; a 640 x 480 window and the sound
-// device opened in it; held keys and the clock under the test's control.
+// game_scene.h -- small game worlds for the game tests, built from flat box models of known
+// extent under the names the game loads.
 //
-// The texture and model caches keep file names for the whole process while every test opens a
-// new window, so each test runs in its own process (ctest does this); a test that draws checks
-// that the textures it needs belong to its own window.
+// GameScene: a private working directory per test whose data/ holds the boxes, a level file, a
+// font image whose glyphs can be read back from the screen, and sky images; a 640 x 480 window and
+// the sound device opened in it; held keys and the clock under the test's control. The texture
+// and model caches keep file names for the whole process while every test opens a new window, so
+// each test runs in its own process (ctest does this); a test that draws checks that the textures
+// it needs belong to its own window.
+//
+// GameTest (the actor and level tests): one window per suite for the model cache, one folder of
+// boxes with depth per test program, and a fresh game state for every test.
 #pragma once
 
 #include "game/actor.h"
 #include "game/task_test.h"
+#include "graphics/camera.h"
+#include "graphics/explosion.h"
 #include "graphics/model.h"
+#include "graphics/particle.h"
 #include "graphics/texture.h"
 #include "ms3d_writer.h"
 #include "support/test_support.h"
@@ -24,6 +31,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
@@ -36,9 +44,10 @@ namespace scene {
 constexpr int window_width = 640;
 constexpr int window_height = 480;
 
-// The flat boxes of the models, in model units (the box always holds the origin).
+// A box in model units, holding the origin; flat (no depth) unless minZ or maxZ says otherwise.
 struct Box {
     float minX, minY, maxX, maxY;
+    float minZ = 0, maxZ = 0;
 };
 constexpr Box player_box = {-10, -4, 12, 5};     // scale 1.2: -12 .. 14.4 by -4.8 .. 6
 constexpr Box player2_box = {-8, -6, 14, 3};     // scale 1.3: -10.4 .. 18.2 by -7.8 .. 3.9
@@ -46,12 +55,17 @@ constexpr Box shot_box = {-1, -0.5f, 1, 0.5f};
 constexpr Box rocket_box = {-2, -1, 2, 1};
 constexpr Box enemy_box = {-5, -5, 5, 5};
 
-// An MS3D file of one quad facing +z over the box, lit in one colour.
+// An MS3D file of one quad facing +z over the box at z = 0, lit in one colour; a box with depth
+// also has its eight corners as vertices, which give the model its bounds.
 inline std::string boxModel(const Box &b, float r, float g, float bl)
 {
     model m;
     m.vertices = {ms3d_vertex(b.minX, b.maxY, 0), ms3d_vertex(b.minX, b.minY, 0), ms3d_vertex(b.maxX, b.minY, 0),
                   ms3d_vertex(b.maxX, b.maxY, 0)};
+    if (b.minZ != 0 || b.maxZ != 0)
+        for (int corner = 0; corner < 8; ++corner)
+            m.vertices.push_back(ms3d_vertex(corner & 1 ? b.maxX : b.minX, corner & 2 ? b.maxY : b.minY,
+                                             corner & 4 ? b.maxZ : b.minZ));
     const float lower[6] = {0, 0, 0, 1, 1, 1}, upper[6] = {0, 0, 1, 1, 1, 0};
     m.triangles = {ms3d_triangle(0, 1, 2, lower), ms3d_triangle(0, 2, 3, upper)};
     model_group group{};
@@ -61,6 +75,19 @@ inline std::string boxModel(const Box &b, float r, float g, float bl)
     m.groups = {group};
     m.materials = {ms3d_material(r, g, bl)};
     return ms3d_write(m);
+}
+
+// A box model under the path (relative to its folder) the game loads it from, and its colour.
+struct BoxFile {
+    const char *path;
+    Box box;
+    float r = 1, g = 1, b = 1;
+};
+
+inline void writeBoxes(const std::string &dir, const std::vector<BoxFile> &files)
+{
+    for (const BoxFile &file : files)
+        test_writeFile(dir + "/" + file.path, boxModel(file.box, file.r, file.g, file.b));
 }
 
 // A 24-bit BMP of the given size (the image loader knows BMP by its first bytes, whatever the
@@ -155,15 +182,17 @@ inline void writeData(const std::string &dir, const std::string &level)
 {
     const std::string data = dir + "/data/";
     std::filesystem::create_directories(data);
-    test_writeFile(data + "Player.ms3d", boxModel(player_box, 0.2f, 0.6f, 1.0f));
+    std::vector<BoxFile> boxes = {{"data/Player.ms3d", player_box, 0.2f, 0.6f, 1.0f}};
 #ifndef TRELVIK_SOLO
-    test_writeFile(data + "HeavyFighter.ms3d", boxModel(player2_box, 1.0f, 0.6f, 0.2f));
+    boxes.push_back({"data/HeavyFighter.ms3d", player2_box, 1.0f, 0.6f, 0.2f});
 #endif
-    for (const char *name : {"Enemy5.ms3d", "Enemy4UV.ms3d", "Enemy3UV.ms3d", "Building1.ms3d", "Building2UV.ms3d",
-                             "EShot.ms3d", "EShot2.ms3d", "PowerUpFUV.ms3d", "PowerUpRUV.ms3d", "test.ms3d"})
-        test_writeFile(data + name, boxModel(enemy_box, 1.0f, 0.2f, 0.2f));
-    test_writeFile(data + "Shot.ms3d", boxModel(shot_box, 1, 1, 0));
-    test_writeFile(data + "RocketUV.ms3d", boxModel(rocket_box, 1, 0.5f, 0));
+    for (const char *path : {"data/Enemy5.ms3d", "data/Enemy4UV.ms3d", "data/Enemy3UV.ms3d", "data/Building1.ms3d",
+                             "data/Building2UV.ms3d", "data/EShot.ms3d", "data/EShot2.ms3d", "data/PowerUpFUV.ms3d",
+                             "data/PowerUpRUV.ms3d", "data/test.ms3d"})
+        boxes.push_back({path, enemy_box, 1.0f, 0.2f, 0.2f});
+    boxes.push_back({"data/Shot.ms3d", shot_box, 1, 1, 0});
+    boxes.push_back({"data/RocketUV.ms3d", rocket_box, 1, 0.5f, 0});
+    writeBoxes(dir, boxes);
     test_writeFile(data + "level1.map", level);
     for (const char *name : {"shot.wav", "explos.wav", "cash.wav", "phenomenon.wav"})
         test_writeFile(data + name, quietWav());
@@ -283,3 +312,129 @@ protected:
 };
 
 } // namespace scene
+
+namespace game_test {
+
+// Scaled sizes: ships 6 x 3 half-extents (second ship 6.5 x 3.25), ENEMY1 6, ENEMY2 4.5,
+// boss 23, shots and rockets 3 x 1.5, power-ups 2.8; buildings stand on their origin.
+inline const std::vector<scene::BoxFile> boxes = {
+    {"data/Player.ms3d", {-5, -2.5f, 5, 2.5f, -2, 2}},
+    {"data/HeavyFighter.ms3d", {-5, -2.5f, 5, 2.5f, -2, 2}},
+    {"data/Enemy5.ms3d", {-4, -4, 4, 4, -4, 4}},
+    {"data/Enemy4UV.ms3d", {-10, -10, 10, 10, -10, 10}},
+    {"data/Enemy3UV.ms3d", {-10, -10, 10, 10, -2, 2}},
+    {"data/Building1.ms3d", {-10, 0, 10, 40, -10, 10}},
+    {"data/Building2UV.ms3d", {-15, 0, 15, 60, -5, 5}},
+    {"data/Shot.ms3d", {-1, -0.5f, 1, 0.5f, -0.5f, 0.5f}},
+    {"data/RocketUV.ms3d", {-2, -1, 2, 1, -1, 1}},
+    {"data/EShot.ms3d", {-1, -0.5f, 1, 0.5f, -0.5f, 0.5f}},
+    {"data/EShot2.ms3d", {-1, -0.5f, 1, 0.5f, -0.5f, 0.5f}},
+    {"data/PowerUpFUV.ms3d", {-2, -2, 2, 2, -2, 2}},
+    {"data/PowerUpRUV.ms3d", {-2, -2, 2, 2, -2, 2}},
+};
+
+// One folder per test program, written once: the model cache keeps a file's first load for
+// the whole run, so every test sees the same boxes.
+inline const std::string &runDir()
+{
+    static const std::string dir = [] {
+        const std::string made = test_tempDir();
+        std::filesystem::create_directories(made + "/data");
+        scene::writeBoxes(made, boxes);
+        return made;
+    }();
+    return dir;
+}
+
+// A window for the model cache, the model folder as working directory, an empty actor list,
+// no effects, the camera at x = 0, both shields off and a new game's values.
+class GameTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ASSERT_TRUE(test_startVideo(320, 240)); }
+    static void TearDownTestSuite() { test_stopVideo(); }
+
+    void SetUp() override
+    {
+        previousDir = std::filesystem::current_path();
+        std::filesystem::current_path(runDir());
+        actor_freeAll();
+        clearEffects();
+        g_frameInterval = 0.0f;
+        camera.reset(camera_new(0, 0, 100, 0, 0, 0, 0, 1, 0));
+        g_camera = camera.get();
+        g_player_shield = std::make_unique<Shield>(Shield{});
+#ifndef TRELVIK_SOLO
+        g_player2_shield = std::make_unique<Shield>(Shield{});
+#endif
+        gamestate = GAMESTATE_SCROLLING;
+        g_score = 0;
+        g_lifes = 5;
+        g_rocket_count = 0;
+        g_invincible = false;
+        g_boss_energy = 0;
+        bulletInterval = 350;
+        std::srand(1);
+    }
+
+    void TearDown() override
+    {
+        actor_freeAll();
+        clearEffects();
+        g_camera = nullptr;
+        camera.reset();
+        g_player_shield.reset();
+#ifndef TRELVIK_SOLO
+        g_player2_shield.reset();
+#endif
+        std::filesystem::current_path(previousDir);
+    }
+
+    static void clearEffects()
+    {
+        for (ParticleSystem *system : particle_systems())
+            particle_freeSys(system);
+        for (Explosion *explosion : explosion_list())
+            explosion_free(explosion);
+    }
+
+    // The listed actors, head first.
+    static std::vector<actor *> listed()
+    {
+        visitedActors().clear();
+        actor_iterate([](actor *a) { visitedActors().push_back(a); });
+        return visitedActors();
+    }
+    static std::vector<actor *> &visitedActors()
+    {
+        static std::vector<actor *> visited;
+        return visited;
+    }
+
+    static std::vector<uint32_t> listedKinds()
+    {
+        std::vector<uint32_t> kinds;
+        for (const actor *a : listed())
+            kinds.push_back(a->kind);
+        return kinds;
+    }
+
+    static int countKind(uint32_t kind)
+    {
+        int n = 0;
+        for (const actor *a : listed())
+            n += a->kind == kind;
+        return n;
+    }
+
+    // One behaviour pass of dt seconds.
+    static void tick(float dt)
+    {
+        g_frameInterval = dt;
+        actor_iterate(actor_tick);
+    }
+
+    CameraPtr camera;
+    std::filesystem::path previousDir;
+};
+
+} // namespace game_test

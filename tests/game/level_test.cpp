@@ -2,7 +2,7 @@
 // and files that are malformed, carry over-long words or are missing.
 #include "game/level.h"
 
-#include "game_fixture.h"
+#include "game_scene.h"
 
 #include <string>
 
@@ -266,6 +266,20 @@ TEST_F(LevelTest, BinaryBytesNeverStallTheReader)
     const std::string err = load(junk);
     EXPECT_LE(lines(err), 2);
     EXPECT_GE(actor_count(), 1);
+}
+
+// A folder opens but fails at the first read: the game says so and goes on with an empty file,
+// whose fault is then reported as any file's would be.
+TEST_F(LevelTest, AFolderInPlaceOfTheFileIsAReadErrorNotAMissingFile)
+{
+    std::filesystem::create_directories("levels/folder.map");
+    testing::internal::CaptureStderr();
+    loadMap("levels/folder.map");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Error: Level file levels/folder.map: read error; using what was read\n"
+              "Error: Level file levels/folder.map: does not begin with \"LEVEL:\"; the rest is ignored\n");
+    EXPECT_EQ(actor_count(), 0);
+    EXPECT_EQ(g_level_name, "before");
 }
 
 TEST(LevelDeathTest, MissingFileEndsTheProgram)

@@ -80,6 +80,24 @@ std::string test_readFile(const std::string &path)
     return text.str();
 }
 
+std::string test_tgaFile(int w, int h, bool alpha, const std::vector<unsigned char> &rgba)
+{
+    std::string bytes(18, '\0');
+    bytes[2] = 2;
+    bytes[12] = static_cast<char>(w & 0xFF), bytes[13] = static_cast<char>(w >> 8);
+    bytes[14] = static_cast<char>(h & 0xFF), bytes[15] = static_cast<char>(h >> 8);
+    bytes[16] = alpha ? 32 : 24;
+    bytes[17] = static_cast<char>(0x20 | (alpha ? 8 : 0));
+    for (size_t i = 0; i + 3 < rgba.size(); i += 4) {
+        bytes += static_cast<char>(rgba[i + 2]);
+        bytes += static_cast<char>(rgba[i + 1]);
+        bytes += static_cast<char>(rgba[i]);
+        if (alpha)
+            bytes += static_cast<char>(rgba[i + 3]);
+    }
+    return bytes;
+}
+
 std::string test_dataDir()
 {
     const char *dir = std::getenv("TRELVIK_TESTDATA");

@@ -23,6 +23,9 @@ std::string test_tempDir();
 // Writes bytes to a file; true on success.
 bool test_writeFile(const std::string &path, const std::string &bytes);
 std::string test_readFile(const std::string &path);
+// An uncompressed true-colour TGA, rows stored top first; rgba holds w * h texels, top row first
+// (alpha dropped unless alpha is true).
+std::string test_tgaFile(int w, int h, bool alpha, const std::vector<unsigned char> &rgba);
 
 // ../shared/testdata as seen from the build (TRELVIK_TESTDATA), or "" when absent.
 std::string test_dataDir();

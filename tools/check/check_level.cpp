@@ -7,6 +7,7 @@
 
 #include "game/actor.h"
 #include "game/task_test.h"
+#include "kernel/textfile.h"
 
 #include <cctype>
 #include <cmath>
@@ -48,11 +49,6 @@ std::string upper(const std::string &word)
     return out;
 }
 
-bool isSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
 // Where each line of the text starts, to find a word by its place (columns count bytes).
 std::vector<size_t> lineStarts(std::string_view text)
 {
@@ -69,7 +65,7 @@ std::string_view wordAt(std::string_view text, const std::vector<size_t> &starts
         return {};
     const size_t at = starts[static_cast<size_t>(place.line) - 1] + static_cast<size_t>(place.column) - 1;
     size_t end = at;
-    while (end < text.size() && !isSpace(text[end]))
+    while (end < text.size() && !textfile_isSpace(text[end]))
         ++end;
     return at < end ? text.substr(at, end - at) : std::string_view();
 }

@@ -1,10 +1,10 @@
-// check_media.cpp -- images through the image loader and the texture conversion the game uses,
+// check_media.cpp -- images decoded as the texture cache decodes them (graphics/image.h),
 // sounds through the mixer's loaders. Nothing is kept: every decoded file is freed at once.
 #include "check_media.h"
 
 #include "check_file.h"
 
-#include "graphics/texture.h"
+#include "graphics/image.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -52,7 +52,7 @@ void check_image(CheckReport &report, const CheckImage &image)
     const size_t dot = image.path.rfind('.');
     const std::string type = dot == std::string::npos ? "" : image.path.substr(dot + 1);
     std::string why;
-    const std::optional<TextureImage> converted = texture_readImage(
+    const std::optional<DecodedImage> converted = image_read(
         SDL_RWFromFile(image.path.c_str(), "rb"), dot == std::string::npos ? nullptr : type.c_str(), why);
     if (!converted) {
         check_error(report, image.path, "does not decode (" + why + "); " + consequence);

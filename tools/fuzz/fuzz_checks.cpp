@@ -5,9 +5,10 @@
 #include "game/actor.h"
 #include "game/level_parse.h"
 #include "graphics/model_parse.h"
-#include "graphics/texture.h"
+#include "graphics/image.h"
 #include "kernel/scores.h"
 #include "kernel/settings.h"
+#include "kernel/textfile.h"
 
 #include <SDL.h>
 
@@ -35,15 +36,10 @@ void expect(bool kept, const char *promise)
         broken(promise);
 }
 
-bool isSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
 bool hasSpace(std::string_view text)
 {
     for (const char c : text)
-        if (isSpace(c))
+        if (textfile_isSpace(c))
             return true;
     return false;
 }
@@ -155,7 +151,7 @@ void readImageAs(const uint8_t *data, size_t size, const char *type)
 {
     SDL_RWops *source = SDL_RWFromConstMem(data, static_cast<int>(std::min<size_t>(size, INT32_MAX)));
     std::string why;
-    const std::optional<TextureImage> image = texture_readImage(source, type, why);
+    const std::optional<DecodedImage> image = image_read(source, type, why);
     if (!image) {
         expect(!why.empty(), "a refused image says why");
         return;
