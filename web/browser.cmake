@@ -13,9 +13,15 @@ add_library(trelvik_browser INTERFACE)
 target_compile_options(trelvik_browser INTERFACE -sUSE_SDL=1
   "SHELL:-Xclang -include -Xclang ${CMAKE_SOURCE_DIR}/web/sdl_compat.h"
   "SHELL:-Xclang -include -Xclang ${CMAKE_SOURCE_DIR}/web/cxx_compat.h")
+# The page's side of the game (browser_page.h) is included by name where the game calls it.
+target_include_directories(trelvik_browser INTERFACE ${CMAKE_SOURCE_DIR}/web)
 target_link_options(trelvik_browser INTERFACE
   -sUSE_SDL=1 -sLEGACY_GL_EMULATION=1 -sGL_UNSAFE_OPTS=0 -sSTB_IMAGE=1
   -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=1 -sMINIFY_HTML=0
+  # The player's settings and tables of best runs are kept in the browser's IndexedDB.
+  -lidbfs.js
+  # The page puts the kept config.ini in place just before the program starts.
+  -sEXPORTED_RUNTIME_METHODS=addOnPreMain
   # The image loader calls stb_image by name, which the optimiser cannot see.
   "SHELL:-sEXPORTED_FUNCTIONS=_main,_malloc,_free,_stbi_load,_stbi_load_from_memory,_stbi_image_free")
 set(TRELVIK_PLATFORM_LIBRARIES trelvik_browser)
@@ -26,7 +32,8 @@ function(trelvik_browser_pages)
   set(site ${CMAKE_BINARY_DIR}/site)
   foreach(program trelvik trelvik-solo)
     set_target_properties(${program} PROPERTIES SUFFIX .html RUNTIME_OUTPUT_DIRECTORY ${site})
-    target_sources(${program} PRIVATE ${CMAKE_SOURCE_DIR}/web/gl_compat.cpp ${CMAKE_SOURCE_DIR}/web/sdl_compat.cpp)
+    target_sources(${program} PRIVATE ${CMAKE_SOURCE_DIR}/web/gl_compat.cpp ${CMAKE_SOURCE_DIR}/web/sdl_compat.cpp
+      ${CMAKE_SOURCE_DIR}/web/browser_page.cpp)
     target_link_options(${program} PRIVATE
       "SHELL:--shell-file ${CMAKE_SOURCE_DIR}/web/shell.html"
       "SHELL:--preload-file ${TRELVIK_WEB_DATA}@/data"

@@ -1,7 +1,9 @@
 #!/usr/bin/env node
 // The browser build played in headless Chromium: the page serves from 127.0.0.1 with no console
 // error, its first frames show the HUD over the city, a held key moves a ship, a shot is seen
-// and heard, and Escape ends the game with the page saying so; the one-player page starts too.
+// and heard, and Escape ends the game with the page saying so; the frame's cost is printed; what
+// the player changed (a display toggle, a key bound by name in the page's settings) and the table
+// of best runs are there after a reload; a pad plugged in flies a ship; the one-player page starts.
 // Usage: node web/browser_test.js <site folder> <screenshot folder>
 // Needs Debian's chromium and node-ws; exits 77 (skipped) without them.
 'use strict';
@@ -155,10 +157,19 @@ const hudGreen = (r, g, b) => g >= 220 && g - r >= 40 && g - b >= 40;
 const orange = (r, g, b) => r >= 170 && r - g >= 50 && g - b >= 30;
 const bullet = (r, g, b) => g >= 190 && b >= 190 && g - r >= 50;
 const facade = (r, g, b) => Math.max(r, g, b) < 60;
+// The HUD's lines over the lighter sky of a level without a city: near white, green the most.
+const hudText = (r, g, b) => g >= 200 && g >= r && g >= b;
 
 async function key(cdp, type, code, keyName, keyCode) {
     await cdp.send('Input.dispatchKeyEvent', { type, code, key: keyName, windowsVirtualKeyCode: keyCode, nativeVirtualKeyCode: keyCode });
 }
+async function canvasKey(cdp, code, keyName, keyCode) {
+    await cdp.send('Runtime.evaluate', { expression: 'document.getElementById("canvas").focus()' });
+    await key(cdp, 'keyDown', code, keyName, keyCode);
+    await key(cdp, 'keyUp', code, keyName, keyCode);
+}
+// Where "BEST:" and the best score stand, under the score.
+const bestLine = [600, 50, 200, 24];
 
 async function main() {
     const server = await serve();
@@ -194,16 +205,28 @@ async function main() {
                 AudioBufferSourceNode.prototype.start = function (...args) { window.soundsStarted++; return start.apply(this, args); };`,
         });
         // Opens a page and waits up to a minute for its game's banner; gives the milliseconds taken.
-        const startPage = async (file, banner) => {
-            const start = Date.now();
-            await cdp.send('Page.navigate', { url: `http://127.0.0.1:${server.address().port}/${file}` });
-            while (!printed.includes(banner) && Date.now() - start < 60000 && problems.length === 0)
+        // Waits up to a minute for a game's banner. Headless Chromium may hold back the page's
+        // writes to its IndexedDB while nothing comes from outside, so the page is asked something
+        // on every look.
+        const waitForBanner = async (banner) => {
+            for (const start = Date.now(); !printed.includes(banner) && Date.now() - start < 60000 && problems.length === 0;) {
                 await sleep(100);
+                await cdp.send('Runtime.evaluate', { expression: '0' });
+            }
+        };
+        const startPage = async (file, banner, reload = false) => {
+            const start = Date.now();
+            printed.length = 0;
+            if (reload)
+                await cdp.send('Page.reload');
+            else
+                await cdp.send('Page.navigate', { url: `http://127.0.0.1:${server.address().port}/${file}` });
+            await waitForBanner(banner);
             return Date.now() - start;
         };
         const banner = 'Trelvik  Build Jun 24 2004 18:54:09';
         const loadTime = await startPage('trelvik.html', banner);
-        check('the page starts the game (its banner is printed)', printed.includes(banner), `${loadTime} ms`);
+        check('the page starts the game (its banner is printed)', printed.includes(banner), `${loadTime} ms${problems.length ? '; ' + problems[0] : ''}`);
         await sleep(1500);
         const first = await shot(cdp, 'browser-first');
         check('the HUD shows its green lines at the top', count(first, [0, 0, 800, 60], hudGreen) >= 300,
@@ -244,19 +267,60 @@ async function main() {
         check('a held P shows bullets over the city', firing >= quiet + 30, `${quiet} -> ${firing} bullet pixels`);
         check('the shots are heard', heardAfter > heardBefore, `${heardBefore} -> ${heardAfter} sounds started`);
 
-        // The frame rate: the game's own count (F2 shows it in the lower left corner of the picture
-        // kept as browser-fps.png) and the page's frames counted here.
+        // The frame rate while the first ship fires: the game's own count (F2 shows it in the lower
+        // left corner of the picture kept as browser-fps.png), the page's frames counted here, the
+        // time each pass of the game's loop takes inside the page, and where the page's main thread
+        // spends its time (a profile of the same seconds).
+        const fpsCorner = [8, 562, 64, 24]; // "FPS:"
+        const noCounter = count(first, fpsCorner, hudText);
         await key(cdp, 'keyDown', 'F2', 'F2', 113);
         await key(cdp, 'keyUp', 'F2', 'F2', 113);
+        await key(cdp, 'keyDown', 'KeyP', 'p', 80);
         await sleep(2500);
         await shot(cdp, 'browser-fps');
-        const { result: fps } = await cdp.send('Runtime.evaluate', {
+        await cdp.send('Profiler.enable');
+        await cdp.send('Profiler.setSamplingInterval', { interval: 200 });
+        await cdp.send('Profiler.start');
+        const { result: frames } = await cdp.send('Runtime.evaluate', {
             awaitPromise: true, returnByValue: true,
-            expression: `new Promise((resolve) => { let n = 0; const t0 = performance.now();
-                const step = () => { n++; if (performance.now() - t0 < 3000) requestAnimationFrame(step); else resolve(n * 1000 / (performance.now() - t0)); };
+            expression: `new Promise((resolve) => {
+                const passes = [], run = Browser.mainLoop.runIter;
+                Browser.mainLoop.runIter = function (...args) {
+                    const t = performance.now();
+                    run.apply(this, args);
+                    passes.push(performance.now() - t);
+                };
+                let n = 0; const t0 = performance.now();
+                const step = () => {
+                    n++;
+                    if (performance.now() - t0 < 4000) { requestAnimationFrame(step); return; }
+                    Browser.mainLoop.runIter = run;
+                    passes.sort((a, b) => a - b);
+                    resolve({ fps: n * 1000 / (performance.now() - t0), passes: passes.length,
+                              median: passes[passes.length >> 1], mean: passes.reduce((a, b) => a + b, 0) / passes.length });
+                };
                 requestAnimationFrame(step); })`,
         });
-        console.log(`frames per second in the page: ${fps.value.toFixed(1)}`);
+        const { profile } = await cdp.send('Profiler.stop');
+        await key(cdp, 'keyUp', 'KeyP', 'p', 80);
+        const f = frames.value;
+        console.log(`frames per second in the page: ${f.fps.toFixed(1)}; the game's pass: median ${f.median.toFixed(2)} ms, ` +
+                    `mean ${f.mean.toFixed(2)} ms over ${f.passes} passes`);
+        // The profile's samples by whose code ran: the game (WebAssembly), Emscripten's JavaScript
+        // (its GL emulation and SDL), WebGL's calls, and the browser's own work (drawing, collecting).
+        const parts = new Map(), byId = new Map(profile.nodes.map((node) => [node.id, node]));
+        profile.samples.forEach((id, i) => {
+            const frame = byId.get(id).callFrame, ms = (profile.timeDeltas[i] || 0) / 1000;
+            const part = frame.url.endsWith('.wasm') || /^\$|wasm-function/.test(frame.functionName) ? 'game (WebAssembly)'
+                       : frame.url.endsWith('.js') ? 'GL emulation and SDL (JavaScript)'
+                       : frame.functionName === '(idle)' ? 'idle'
+                       : frame.url === '' && /^[a-z]/.test(frame.functionName) ? 'WebGL and browser calls'
+                       : 'browser (drawing, collecting, other)';
+            parts.set(part, (parts.get(part) || 0) + ms);
+        });
+        const total = [...parts.values()].reduce((a, b) => a + b, 0);
+        console.log(`the page's main thread: ${[...parts].sort((a, b) => b[1] - a[1])
+            .map(([part, ms]) => `${part} ${(100 * ms / total).toFixed(0)}%`).join(', ')}`);
 
         await key(cdp, 'keyDown', 'Escape', 'Escape', 27);
         await key(cdp, 'keyUp', 'Escape', 'Escape', 27);
@@ -266,6 +330,100 @@ async function main() {
             expression: 'document.title + "|" + getComputedStyle(document.getElementById("ended")).display' });
         check('Escape ends the game with status 0 and the page says so', ended.value === 'Trelvik: ended (0)|block', ended.value);
         await shot(cdp, 'browser-ended');
+
+        // The page's settings: a key bound by name, saved; the page starts again with it. The next
+        // start plays a level whose boss falls to the first shot and that ends the campaign, so the
+        // run ends and is saved at once.
+        const home = '/home/web_user', kept = `${home}/.config/trelvik/config.ini`;
+        const table = `${home}/.local/share/trelvik/scores-trelvik.txt`;
+        // Where the ships fly in that level: the boss to their right has orange parts of its own.
+        const ships = [250, 60, 300, 400];
+        const lair = 'LEVEL: 1 LAIR\nCAMERASTOP: 0\nBOSS1 90 0 -100\nBOSSENERGY 1 0 0\n';
+        const { identifier: lairScript } = await cdp.send('Page.addScriptToEvaluateOnNewDocument', {
+            source: `Object.defineProperty(window, 'Module', { configurable: true,
+                get() { return this.trelvikModule; },
+                set(module) {
+                    module.preRun.push(() => addOnPreMain(() => {
+                        FS.writeFile('/data/level1.map', ${JSON.stringify(lair)});
+                        for (let n = 2; FS.analyzePath('/data/level' + n + '.map').exists; n++)
+                            FS.unlink('/data/level' + n + '.map');
+                    }));
+                    this.trelvikModule = module;
+                } });`,
+        });
+        const evaluate = async (expression) => {
+            const { result, exceptionDetails } = await cdp.send('Runtime.evaluate', { awaitPromise: true, returnByValue: true, expression });
+            if (exceptionDetails)
+                throw new Error(`the page could not evaluate ${expression}: ${exceptionDetails.exception?.description ?? exceptionDetails.text}`);
+            return result.value;
+        };
+        printed.length = 0;
+        await evaluate(`document.getElementById('settings-open').click();
+            document.getElementById('settings-text').value += '\\nplayer2_up=page_up\\n';
+            document.getElementById('settings-save').click()`);
+        await waitForBanner(banner);
+        check('"Save and restart" starts the game again', printed.includes(banner));
+        await sleep(1500);
+        const keptText = await evaluate(`FS.readFile('${kept}', { encoding: 'utf8' })`);
+        check('config.ini in the browser\'s storage holds the key set in the page and the F2 counter switched on',
+              /(^|\s)player2_up=page_up\s/.test(keptText) && /(^|\s)show_fps=true\s/.test(keptText), keptText.split('\n').slice(-4).join(' | '));
+        const restarted = await shot(cdp, 'browser-kept-first');
+        check('the F2 counter shows from the start', count(restarted, fpsCorner, hudText) >= noCounter + 40,
+              `${noCounter} -> ${count(restarted, fpsCorner, hudText)} text pixels in the lower left corner`);
+        await canvasKey(cdp, 'KeyQ', 'q', 81);
+        const beforePageUp = bbox(await shot(cdp, 'browser-before-page-up'), ships, orange);
+        await key(cdp, 'keyDown', 'PageUp', 'PageUp', 33);
+        await sleep(300);
+        await key(cdp, 'keyUp', 'PageUp', 'PageUp', 33);
+        const afterPageUp = bbox(await shot(cdp, 'browser-after-page-up'), ships, orange);
+        check('Page Up, bound by its name to the second ship\'s up, moves it up', beforePageUp && afterPageUp && afterPageUp.y1 < beforePageUp.y1 - 10,
+              `lowest orange row ${beforePageUp && beforePageUp.y1} -> ${afterPageUp && afterPageUp.y1}`);
+
+        // A pad plugged in: the browser's Gamepad API answers with a stand-in whose stick is then
+        // pushed down; a lone pad flies the second ship.
+        await evaluate(`window.standInPad = { id: 'Trelvik stand-in pad', index: 0, connected: true, mapping: 'standard',
+                timestamp: performance.now(), axes: [0, 0, 0, 0],
+                buttons: Array.from({ length: 17 }, () => ({ pressed: false, touched: false, value: 0 })) };
+            navigator.getGamepads = () => [window.standInPad, null, null, null];
+            window.dispatchEvent(new Event('gamepadconnected'))`);
+        const padLine = 'Gamepad 1: Trelvik stand-in pad (player two)';
+        for (const start = Date.now(); !printed.includes(padLine) && Date.now() - start < 5000;)
+            await sleep(100);
+        check('the game finds the pad plugged in', printed.includes(padLine));
+        const beforePad = bbox(await shot(cdp, 'browser-before-pad'), ships, orange);
+        await evaluate(`standInPad.axes[1] = 1; standInPad.timestamp = performance.now()`);
+        await sleep(300);
+        await evaluate(`standInPad.axes[1] = 0; standInPad.timestamp = performance.now()`);
+        const afterPad = bbox(await shot(cdp, 'browser-after-pad'), ships, orange);
+        check('the pad\'s stick pushed down moves the second ship down', beforePad && afterPad && afterPad.y1 > beforePad.y1 + 10,
+              `lowest orange row ${beforePad && beforePad.y1} -> ${afterPad && afterPad.y1}`);
+
+        // The boss falls to the first ship's shots; the run is saved and copied to the storage.
+        const noBest = count(first, bestLine, hudGreen);
+        await key(cdp, 'keyDown', 'KeyP', 'p', 80);
+        let saved = false;
+        for (const start = Date.now(); !saved && Date.now() - start < 20000;) {
+            await sleep(250);
+            saved = await evaluate(`FS.analyzePath('${table}').exists && copying === 0`);
+        }
+        await key(cdp, 'keyUp', 'KeyP', 'p', 80);
+        check('the run is saved in the table of best runs', saved);
+        await cdp.send('Page.removeScriptToEvaluateOnNewDocument', { identifier: lairScript });
+        await startPage('trelvik.html', banner, true);
+        await sleep(1500);
+        const reloaded = await shot(cdp, 'browser-best-after-reload');
+        const savedTable = await evaluate(`FS.analyzePath('${table}').exists ? FS.readFile('${table}', { encoding: 'utf8' }) : ''`);
+        check('after a reload the table is there and the HUD shows the best score under the score',
+              /^trelvik-scores /.test(savedTable) && count(reloaded, bestLine, hudGreen) >= noBest + 40,
+              `${noBest} -> ${count(reloaded, bestLine, hudGreen)} green pixels on the BEST line`);
+
+        // Back to the packed settings: the key set in the page is gone after the restart.
+        printed.length = 0;
+        await evaluate(`document.getElementById('settings-packed').click()`);
+        await waitForBanner(banner);
+        const packed = await evaluate(`FS.readFile('${kept}', { encoding: 'utf8' }) === FS.readFile('/config.ini', { encoding: 'utf8' }) &&
+            FS.readFile('${kept}', { encoding: 'utf8' }) === packedSettings && !/player2_up|show_fps/.test(packedSettings)`);
+        check('"Back to the packed settings" restarts with the packed config.ini', packed === true);
 
         // The one-player page starts as well, with its own banner and the HUD.
         const soloBanner = 'Trelvik  Build Jun 24 2004 15:49:26';

@@ -1,11 +1,13 @@
 // gl_compat.cpp -- the few OpenGL 1.1 and GLU calls the game makes that the browser's
 // fixed-function layer (Emscripten's GL emulation over WebGL) lacks. Linked into the browser
 // build only.
+#define GL_GLEXT_PROTOTYPES // the buffer calls of OpenGL 1.5, which WebGL has
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <emscripten.h>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 namespace {
@@ -74,6 +76,85 @@ struct {
     bool ownNormal = false; // the coming vertex was given its normal
 } normals;
 
+// The layer has no display lists. What a list draws is recorded once into a vertex buffer of its
+// own and replayed as one array draw for each run of triangles between changes of state (a
+// material, a texture, a move of the pen): the same picture as the calls it was made of.
+struct ListVertex {
+    std::array<GLfloat, 3> position;
+    std::array<GLfloat, 3> normal;
+    std::array<GLfloat, 2> texCoord;
+};
+static_assert(sizeof(ListVertex) == 32, "the buffer's vertices are packed for the array pointers");
+
+enum class ListStep : std::uint8_t { material, texture, translate, draw };
+struct ListOp {
+    ListStep step = ListStep::draw;
+    GLenum name = 0;                 // material: the colour set
+    std::array<GLfloat, 4> values{}; // material: its values; translate: x, y and z
+    GLuint texture = 0;
+    GLint first = 0; // draw: the triangles' vertices in the buffer
+    GLsizei count = 0;
+};
+struct DisplayList {
+    std::vector<ListOp> ops;
+    std::vector<ListVertex> vertices; // only while it is recorded; then they are in the buffer
+    GLuint buffer = 0;
+    bool textured = false; // its vertices carry texture coordinates
+};
+// List n is displayLists[n - 1]; names are handed out once and never reused.
+std::vector<DisplayList> displayLists;
+constexpr size_t not_recording = SIZE_MAX;
+size_t recording = not_recording; // the index of the list being recorded
+struct {
+    GLenum mode = GL_TRIANGLES;
+    size_t start = 0; // its first vertex
+} block;              // the glBegin being recorded
+std::array<GLfloat, 2> texCoord{0, 0};
+GLuint listBase = 0;
+
+DisplayList *recorded()
+{
+    return recording == not_recording ? nullptr : &displayLists[recording];
+}
+
+void recordOp(const ListOp &op)
+{
+    recorded()->ops.push_back(op);
+}
+
+// A glBegin block becomes triangles: quads, fans and polygons are cut from their first corner.
+void recordBlockEnd()
+{
+    DisplayList &list = *recorded();
+    std::vector<ListVertex> corners(list.vertices.begin() + static_cast<std::ptrdiff_t>(block.start),
+                                    list.vertices.end());
+    list.vertices.resize(block.start);
+    if (block.mode == GL_TRIANGLES) {
+        corners.resize(corners.size() / 3 * 3);
+        list.vertices.insert(list.vertices.end(), corners.begin(), corners.end());
+    } else if (block.mode == GL_QUADS) {
+        for (size_t q = 0; q + 3 < corners.size(); q += 4)
+            for (const size_t c : {q, q + 1, q + 2, q, q + 2, q + 3})
+                list.vertices.push_back(corners[c]);
+    } else if (block.mode == GL_TRIANGLE_FAN || block.mode == GL_POLYGON) {
+        for (size_t c = 1; c + 1 < corners.size(); ++c)
+            for (const size_t v : {size_t{0}, c, c + 1})
+                list.vertices.push_back(corners[v]);
+    }
+    const auto count = static_cast<GLsizei>(list.vertices.size() - block.start);
+    if (count == 0)
+        return;
+    if (!list.ops.empty() && list.ops.back().step == ListStep::draw &&
+        static_cast<size_t>(list.ops.back().first + list.ops.back().count) == block.start) {
+        list.ops.back().count += count;
+        return;
+    }
+    ListOp draw;
+    draw.first = static_cast<GLint>(block.start);
+    draw.count = count;
+    recordOp(draw);
+}
+
 } // namespace
 
 extern "C" {
@@ -88,6 +169,9 @@ void emscripten_glEnd();
 void emscripten_glNormal3f(GLfloat x, GLfloat y, GLfloat z);
 void emscripten_glVertex2f(GLfloat x, GLfloat y);
 void emscripten_glVertex3f(GLfloat x, GLfloat y, GLfloat z);
+void emscripten_glTexCoord2f(GLfloat s, GLfloat t);
+void emscripten_glBindTexture(GLenum target, GLuint texture);
+void emscripten_glTranslated(GLdouble x, GLdouble y, GLdouble z);
 
 void glEnable(GLenum cap)
 {
@@ -112,19 +196,25 @@ void glBegin(GLenum mode)
 {
     normals.inside = true;
     normals.ownNormal = false;
-    emscripten_glBegin(mode);
+    if (recorded() != nullptr)
+        block = {mode, recorded()->vertices.size()};
+    else
+        emscripten_glBegin(mode);
 }
 
 void glEnd()
 {
     normals.inside = false;
-    emscripten_glEnd();
+    if (recorded() != nullptr)
+        recordBlockEnd();
+    else
+        emscripten_glEnd();
 }
 
 void glNormal3f(GLfloat x, GLfloat y, GLfloat z)
 {
     normals.current = {x, y, z};
-    if (!normals.inside)
+    if (!normals.inside || recorded() != nullptr)
         return;
     normals.ownNormal = true;
     emscripten_glNormal3f(x, y, z);
@@ -146,6 +236,10 @@ void normalForVertex()
 
 void glVertex3f(GLfloat x, GLfloat y, GLfloat z)
 {
+    if (DisplayList *list = recorded()) {
+        list->vertices.push_back({{x, y, z}, normals.current, texCoord});
+        return;
+    }
     normalForVertex();
     emscripten_glVertex3f(x, y, z);
 }
@@ -157,20 +251,145 @@ void glVertex3fv(const GLfloat *v)
 
 void glVertex2f(GLfloat x, GLfloat y)
 {
+    if (recorded() != nullptr) {
+        glVertex3f(x, y, 0);
+        return;
+    }
     normalForVertex();
     emscripten_glVertex2f(x, y);
 }
 
-// No display lists: 0 tells the models and the font to draw each time instead.
-GLuint glGenLists(GLsizei)
+void glTexCoord2f(GLfloat s, GLfloat t)
 {
-    return 0;
+    texCoord = {s, t};
+    if (DisplayList *list = recorded())
+        list->textured = true;
+    else
+        emscripten_glTexCoord2f(s, t);
 }
-void glNewList(GLuint, GLenum) {}
-void glEndList() {}
-void glCallList(GLuint) {}
-void glCallLists(GLsizei, GLenum, const GLvoid *) {}
-void glListBase(GLuint) {}
+
+void glBindTexture(GLenum target, GLuint texture)
+{
+    if (recorded() == nullptr) {
+        emscripten_glBindTexture(target, texture);
+        return;
+    }
+    ListOp op;
+    op.step = ListStep::texture;
+    op.texture = texture;
+    recordOp(op);
+}
+
+void glTranslated(GLdouble x, GLdouble y, GLdouble z)
+{
+    if (recorded() == nullptr) {
+        emscripten_glTranslated(x, y, z);
+        return;
+    }
+    ListOp op;
+    op.step = ListStep::translate;
+    op.values = {static_cast<GLfloat>(x), static_cast<GLfloat>(y), static_cast<GLfloat>(z), 0};
+    recordOp(op);
+}
+
+GLuint glGenLists(GLsizei range)
+{
+    if (range <= 0)
+        return 0;
+    const size_t first = displayLists.size() + 1;
+    displayLists.resize(displayLists.size() + static_cast<size_t>(range));
+    return static_cast<GLuint>(first);
+}
+
+// Only GL_COMPILE: the game draws a list after making it, never while.
+void glNewList(GLuint list, GLenum)
+{
+    if (list == 0 || list > displayLists.size() || recorded() != nullptr)
+        return;
+    recording = list - 1;
+    DisplayList &l = displayLists[recording];
+    l.ops.clear();
+    l.vertices.clear();
+    l.textured = false;
+}
+
+void glEndList()
+{
+    DisplayList *list = recorded();
+    if (list == nullptr)
+        return;
+    recording = not_recording;
+    if (list->vertices.empty())
+        return;
+    if (list->buffer == 0)
+        glGenBuffers(1, &list->buffer);
+    glBindBuffer(GL_ARRAY_BUFFER, list->buffer);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(list->vertices.size() * sizeof(ListVertex)),
+                 list->vertices.data(), GL_STATIC_DRAW);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    list->vertices = {};
+}
+
+void glCallList(GLuint name)
+{
+    if (name == 0 || name > displayLists.size() || recorded() != nullptr)
+        return;
+    const DisplayList &list = displayLists[name - 1];
+    bool arrays = false;
+    for (const ListOp &op : list.ops) {
+        switch (op.step) {
+        case ListStep::material:
+            setMaterial(op.name, op.values.data());
+            break;
+        case ListStep::texture:
+            emscripten_glBindTexture(GL_TEXTURE_2D, op.texture);
+            break;
+        case ListStep::translate:
+            emscripten_glTranslated(op.values[0], op.values[1], op.values[2]);
+            break;
+        case ListStep::draw:
+            if (!arrays) {
+                // Offsets into the list's own buffer.
+                glBindBuffer(GL_ARRAY_BUFFER, list.buffer);
+                glVertexPointer(3, GL_FLOAT, sizeof(ListVertex), reinterpret_cast<const void *>(offsetof(ListVertex, position)));
+                glNormalPointer(GL_FLOAT, sizeof(ListVertex), reinterpret_cast<const void *>(offsetof(ListVertex, normal)));
+                glEnableClientState(GL_VERTEX_ARRAY);
+                glEnableClientState(GL_NORMAL_ARRAY);
+                if (list.textured) {
+                    glTexCoordPointer(2, GL_FLOAT, sizeof(ListVertex), reinterpret_cast<const void *>(offsetof(ListVertex, texCoord)));
+                    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+                }
+                arrays = true;
+            }
+            glDrawArrays(GL_TRIANGLES, op.first, op.count);
+            break;
+        }
+    }
+    if (!arrays)
+        return;
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    if (list.textured)
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+}
+
+void glListBase(GLuint base)
+{
+    listBase = base;
+}
+
+// Only the font calls lists by bytes: one list for each character.
+void glCallLists(GLsizei n, GLenum type, const GLvoid *lists)
+{
+    if (type != GL_UNSIGNED_BYTE || lists == nullptr)
+        return;
+    const auto *bytes = static_cast<const GLubyte *>(lists);
+    for (GLsizei i = 0; i < n; ++i)
+        glCallList(listBase + bytes[i]);
+}
+
+// Lists live until exit: the game frees them only as it ends.
 void glDeleteLists(GLuint, GLsizei) {}
 
 // Hints are advice; WebGL knows none of the ones the game gives and reports each as an error.
@@ -188,7 +407,16 @@ void glGetLightfv(GLenum light, GLenum name, GLfloat *values)
 
 void glMaterialfv(GLenum, GLenum name, const GLfloat *values)
 {
-    setMaterial(name, values);
+    if (recorded() == nullptr) {
+        setMaterial(name, values);
+        return;
+    }
+    ListOp op;
+    op.step = ListStep::material;
+    op.name = name;
+    for (size_t i = 0; i < (name == GL_SHININESS ? 1u : 4u); ++i)
+        op.values[i] = values[i];
+    recordOp(op);
 }
 
 void glMaterialf(GLenum face, GLenum name, GLfloat value)

@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <cctype>
+#ifdef __EMSCRIPTEN__
+#include "browser_page.h"
+#endif
 
 namespace {
 
@@ -18,6 +21,9 @@ char letter = 'A';    // the letter under the cursor
 void save()
 {
     scores_save(table, run);
+#ifdef __EMSCRIPTEN__
+    browser_persist(); // a web page keeps the file only once it is copied to the browser's storage
+#endif
 }
 
 void confirm(char c)

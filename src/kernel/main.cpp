@@ -11,6 +11,9 @@
 #include "kernel/task.h"
 
 #include <cstdio>
+#ifdef __EMSCRIPTEN__
+#include "browser_page.h"
+#endif
 
 const char *const g_progname = "Trelvik";
 #ifdef TRELVIK_SOLO
@@ -77,6 +80,9 @@ int main_run()
     timerTask = task_new(TASK_TIMER);
     kernel_addTask(timerTask.get(), PRIORITY_TIMER);
 
+#ifdef __EMSCRIPTEN__
+    browser_applyKeptSettings(); // what the player switched on an earlier visit to the page
+#endif
     kernel_run();
     kernel_quit();
     return 0;

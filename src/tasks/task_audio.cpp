@@ -98,6 +98,11 @@ void task_audio_mute(bool mute)
     applyPause();
 }
 
+bool task_audio_isMuted()
+{
+    return muted;
+}
+
 void task_audio_tick() {}
 
 Sound task_audio_loadSound(const char *filename)

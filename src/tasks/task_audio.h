@@ -20,6 +20,7 @@ int task_audio_resume();
 // The player's mute (N, M): pauses or resumes every channel and the music while the game goes on;
 // sound is heard again only once neither the mute nor the game's pause holds it.
 void task_audio_mute(bool mute);
+bool task_audio_isMuted();
 void task_audio_tick();
 
 // Loads a WAV file at sound volume 32; null (with a message) when it cannot be loaded.

@@ -18,6 +18,9 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#ifdef __EMSCRIPTEN__
+#include "browser_page.h"
+#endif
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -501,6 +504,9 @@ bool task_input_commandKey(SDLKey key)
     for (const CommandKey &command : commandKeys) {
         if (command.key == key) {
             command.action();
+#ifdef __EMSCRIPTEN__
+            browser_keepToggles(); // a toggle changed in a web page is there on the next visit
+#endif
             return true;
         }
     }
