@@ -17,6 +17,7 @@
 // level's frame of second 30 as DIR/contrast-levelN.png at half size; --least makes the exit
 // status 1 when a kind of a measured level falls under RATIO (the test suite runs NIGHTFALL
 // with 3).
+#include "bench_game.h"
 #include "check_play.h"
 #include "game/actor.h"
 #include "game/task_test.h"
@@ -87,23 +88,6 @@ const std::array<Placed, 8> placed = {{
 
 using Frame = std::vector<unsigned char>; // RGB rows, bottom row first as GL reads them
 
-// The window, the effects, the sound device, the input and the game, as the program starts them.
-bool start()
-{
-    const std::string config = (std::filesystem::temp_directory_path() / "trelvik-contrast-config.ini").string();
-    std::ofstream(config) << "useDisplaylists=true\nscreen_width=" << frame_width << "\nscreen_height=" << frame_height
-                          << "\nscreen_bpp=24\nfullscreen=false\nvsync=false\n";
-    const bool parsed = settings_parseFile(config.c_str());
-    std::filesystem::remove(config);
-    if (!parsed || SDL_Init(SDL_INIT_TIMER) < 0 || !task_video_start())
-        return false;
-    particle_init();
-    explosion_init();
-    task_audio_start();
-    task_input_start();
-    task_test_start();
-    return true;
-}
 
 // The scene as the game draws it, without the HUD, read back. The effects move as they are
 // drawn: with no time passing they are drawn the same in every frame of one moment.
@@ -220,7 +204,7 @@ int main(int argc, char **argv)
         return 2;
     }
     setenv("SDL_AUDIODRIVER", "dummy", 0);
-    if (!start()) {
+    if (!bench_startGame("trelvik-contrast", frame_width, frame_height)) {
         std::fprintf(stderr, "trelvik_contrast: no window (run under a display, e.g. tools/headless.sh)\n");
         return 2;
     }

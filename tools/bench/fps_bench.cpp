@@ -18,6 +18,7 @@
 // and the report sets the two frames' costs against each other, measured in the same run.
 // --passes writes each pass of the first flight: its wall and processor time and what was in play;
 // FILE.csv.stages the processor time of each stage of each pass of the first timed flight.
+#include "bench_game.h"
 #include "check_play.h"
 #include "game/actor.h"
 #include "game/task_test.h"
@@ -82,23 +83,6 @@ double median(std::vector<double> values)
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-// The window, the effects, the sound device, the input and the game, as the program starts them.
-bool start()
-{
-    const std::string config = (std::filesystem::temp_directory_path() / "trelvik-fps-config.ini").string();
-    std::ofstream(config) << "useDisplaylists=true\nscreen_width=" << bench_width << "\nscreen_height=" << bench_height
-                          << "\nscreen_bpp=24\nfullscreen=false\nvsync=false\n";
-    const bool parsed = settings_parseFile(config.c_str());
-    std::filesystem::remove(config);
-    if (!parsed || SDL_Init(SDL_INIT_TIMER) < 0 || !task_video_start())
-        return false;
-    particle_init();
-    explosion_init();
-    task_audio_start();
-    task_input_start();
-    task_test_start();
-    return true;
-}
 
 double emptyFramesPerSecond(int frames)
 {
@@ -287,7 +271,7 @@ int main(int argc, char **argv)
         return 2;
     }
     setenv("SDL_AUDIODRIVER", "dummy", 0);
-    if (!start()) {
+    if (!bench_startGame("trelvik-fps", bench_width, bench_height)) {
         std::fprintf(stderr, "trelvik_fps: no window (run under a display, e.g. tools/headless.sh)\n");
         return 2;
     }
