@@ -13,8 +13,6 @@ add_library(trelvik_browser INTERFACE)
 target_compile_options(trelvik_browser INTERFACE -sUSE_SDL=1
   "SHELL:-Xclang -include -Xclang ${CMAKE_SOURCE_DIR}/web/sdl_compat.h"
   "SHELL:-Xclang -include -Xclang ${CMAKE_SOURCE_DIR}/web/cxx_compat.h")
-# The page's side of the game (browser_page.h) is included by name where the game calls it.
-target_include_directories(trelvik_browser INTERFACE ${CMAKE_SOURCE_DIR}/web)
 target_link_options(trelvik_browser INTERFACE
   -sUSE_SDL=1 -sLEGACY_GL_EMULATION=1 -sGL_UNSAFE_OPTS=0 -sSTB_IMAGE=1
   -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=1 -sMINIFY_HTML=0
@@ -32,6 +30,8 @@ function(trelvik_browser_pages)
   set(site ${CMAKE_BINARY_DIR}/site)
   foreach(program trelvik trelvik-solo)
     set_target_properties(${program} PROPERTIES SUFFIX .html RUNTIME_OUTPUT_DIRECTORY ${site})
+    # browser_page.cpp answers what the game asks of its page (kernel/page.h), in place of the
+    # native kernel/page.cpp, which CMakeLists.txt leaves out of this build.
     target_sources(${program} PRIVATE ${CMAKE_SOURCE_DIR}/web/gl_compat.cpp ${CMAKE_SOURCE_DIR}/web/sdl_compat.cpp
       ${CMAKE_SOURCE_DIR}/web/browser_page.cpp)
     target_link_options(${program} PRIVATE

@@ -1,6 +1,7 @@
-// browser_page.cpp -- the game's side of the page's storage. Keeps the toggles as last written to
-// config.ini for the whole run, so a command key writes only what it changed.
-#include "browser_page.h"
+// browser_page.cpp -- the game's side of the page's storage (kernel/page.h in the browser build).
+// Keeps the toggles as last written to config.ini for the whole run, so a command key writes only
+// what it changed.
+#include "kernel/page.h"
 
 #include "kernel/main.h"
 #include "kernel/settings.h"
@@ -47,7 +48,7 @@ const char *word(bool on)
 
 } // namespace
 
-void browser_applyKeptSettings()
+void page_applyKeptSettings()
 {
     const Toggles now = current();
     if (settings_getOptionalBool("show_fps", now.showFps) != now.showFps)
@@ -64,7 +65,7 @@ void browser_applyKeptSettings()
     kept = current();
 }
 
-void browser_keepToggles()
+void page_keepToggles()
 {
     const Toggles now = current();
     if (now.showFps != kept.showFps)
@@ -82,7 +83,7 @@ void browser_keepToggles()
     kept = now;
 }
 
-void browser_persist()
+void page_persist()
 {
     persistInPage();
 }

@@ -204,28 +204,29 @@ async function main() {
                 const start = AudioBufferSourceNode.prototype.start;
                 AudioBufferSourceNode.prototype.start = function (...args) { window.soundsStarted++; return start.apply(this, args); };`,
         });
-        // Opens a page and waits up to a minute for its game's banner; gives the milliseconds taken.
-        // Waits up to a minute for a game's banner. Headless Chromium may hold back the page's
-        // writes to its IndexedDB while nothing comes from outside, so the page is asked something
-        // on every look.
-        const waitForBanner = async (banner) => {
-            for (const start = Date.now(); !printed.includes(banner) && Date.now() - start < 60000 && problems.length === 0;) {
+        const evaluate = async (expression) => {
+            const { result, exceptionDetails } = await cdp.send('Runtime.evaluate', { awaitPromise: true, returnByValue: true, expression });
+            if (exceptionDetails)
+                throw new Error(`the page could not evaluate ${expression}: ${exceptionDetails.exception?.description ?? exceptionDetails.text}`);
+            return result.value;
+        };
+        // Starts a game, by what start does (opening a page, reloading it, a button of the page),
+        // and waits up to a minute for its banner; gives the milliseconds taken. Headless Chromium
+        // may hold back the page's writes to its IndexedDB while nothing comes from outside, so the
+        // page is asked something on every look.
+        const startPage = async (banner, start) => {
+            const began = Date.now();
+            printed.length = 0;
+            await start();
+            while (!printed.includes(banner) && Date.now() - began < 60000 && problems.length === 0) {
                 await sleep(100);
                 await cdp.send('Runtime.evaluate', { expression: '0' });
             }
+            return Date.now() - began;
         };
-        const startPage = async (file, banner, reload = false) => {
-            const start = Date.now();
-            printed.length = 0;
-            if (reload)
-                await cdp.send('Page.reload');
-            else
-                await cdp.send('Page.navigate', { url: `http://127.0.0.1:${server.address().port}/${file}` });
-            await waitForBanner(banner);
-            return Date.now() - start;
-        };
+        const open = (file) => () => cdp.send('Page.navigate', { url: `http://127.0.0.1:${server.address().port}/${file}` });
         const banner = 'Trelvik  Build Jun 24 2004 18:54:09';
-        const loadTime = await startPage('trelvik.html', banner);
+        const loadTime = await startPage(banner, open('trelvik.html'));
         check('the page starts the game (its banner is printed)', printed.includes(banner), `${loadTime} ms${problems.length ? '; ' + problems[0] : ''}`);
         await sleep(1500);
         const first = await shot(cdp, 'browser-first');
@@ -236,10 +237,8 @@ async function main() {
         check('the sky above it is grey', count(first, [0, 100, 800, 200], (r, g, b) => Math.abs(r - g) < 12 && Math.abs(g - b) < 16 && g > 70) >= 100000);
 
         // The first key press lets the page start sound; the second ship climbs while R is held.
-        await cdp.send('Runtime.evaluate', { expression: 'document.getElementById("canvas").focus()' });
         // Q makes the ships invincible, so no enemy ends the flight while the test looks on.
-        await key(cdp, 'keyDown', 'KeyQ', 'q', 81);
-        await key(cdp, 'keyUp', 'KeyQ', 'q', 81);
+        await canvasKey(cdp, 'KeyQ', 'q', 81);
         const before = bbox(await shot(cdp, 'browser-before-climb'), [0, 60, 800, 400], orange);
         await key(cdp, 'keyDown', 'KeyR', 'r', 82);
         await sleep(300);
@@ -351,17 +350,9 @@ async function main() {
                     this.trelvikModule = module;
                 } });`,
         });
-        const evaluate = async (expression) => {
-            const { result, exceptionDetails } = await cdp.send('Runtime.evaluate', { awaitPromise: true, returnByValue: true, expression });
-            if (exceptionDetails)
-                throw new Error(`the page could not evaluate ${expression}: ${exceptionDetails.exception?.description ?? exceptionDetails.text}`);
-            return result.value;
-        };
-        printed.length = 0;
-        await evaluate(`document.getElementById('settings-open').click();
+        await startPage(banner, () => evaluate(`document.getElementById('settings-open').click();
             document.getElementById('settings-text').value += '\\nplayer2_up=page_up\\n';
-            document.getElementById('settings-save').click()`);
-        await waitForBanner(banner);
+            document.getElementById('settings-save').click()`));
         check('"Save and restart" starts the game again', printed.includes(banner));
         await sleep(1500);
         const keptText = await evaluate(`FS.readFile('${kept}', { encoding: 'utf8' })`);
@@ -409,7 +400,7 @@ async function main() {
         await key(cdp, 'keyUp', 'KeyP', 'p', 80);
         check('the run is saved in the table of best runs', saved);
         await cdp.send('Page.removeScriptToEvaluateOnNewDocument', { identifier: lairScript });
-        await startPage('trelvik.html', banner, true);
+        await startPage(banner, () => cdp.send('Page.reload'));
         await sleep(1500);
         const reloaded = await shot(cdp, 'browser-best-after-reload');
         const savedTable = await evaluate(`FS.analyzePath('${table}').exists ? FS.readFile('${table}', { encoding: 'utf8' }) : ''`);
@@ -418,16 +409,14 @@ async function main() {
               `${noBest} -> ${count(reloaded, bestLine, hudGreen)} green pixels on the BEST line`);
 
         // Back to the packed settings: the key set in the page is gone after the restart.
-        printed.length = 0;
-        await evaluate(`document.getElementById('settings-packed').click()`);
-        await waitForBanner(banner);
+        await startPage(banner, () => evaluate(`document.getElementById('settings-packed').click()`));
         const packed = await evaluate(`FS.readFile('${kept}', { encoding: 'utf8' }) === FS.readFile('/config.ini', { encoding: 'utf8' }) &&
             FS.readFile('${kept}', { encoding: 'utf8' }) === packedSettings && !/player2_up|show_fps/.test(packedSettings)`);
         check('"Back to the packed settings" restarts with the packed config.ini', packed === true);
 
         // The one-player page starts as well, with its own banner and the HUD.
         const soloBanner = 'Trelvik  Build Jun 24 2004 15:49:26';
-        const soloTime = await startPage('trelvik-solo.html', soloBanner);
+        const soloTime = await startPage(soloBanner, open('trelvik-solo.html'));
         check('the one-player page starts its game', printed.includes(soloBanner), `${soloTime} ms`);
         await sleep(1500);
         const solo = await shot(cdp, 'browser-solo-first');

@@ -2,11 +2,10 @@
 // and lives until exit; the run being entered lives from its end to its third initial.
 #include "game/scoreboard.h"
 
+#include "kernel/page.h"
+
 #include <algorithm>
 #include <cctype>
-#ifdef __EMSCRIPTEN__
-#include "browser_page.h"
-#endif
 
 namespace {
 
@@ -21,9 +20,7 @@ char letter = 'A';    // the letter under the cursor
 void save()
 {
     scores_save(table, run);
-#ifdef __EMSCRIPTEN__
-    browser_persist(); // a web page keeps the file only once it is copied to the browser's storage
-#endif
+    page_persist(); // a web page keeps the file only once it is copied to the browser's storage
 }
 
 void confirm(char c)

@@ -7,13 +7,11 @@
 #include "graphics/particle.h"
 #include "kernel/common.h"
 #include "kernel/kernel.h"
+#include "kernel/page.h"
 #include "kernel/settings.h"
 #include "kernel/task.h"
 
 #include <cstdio>
-#ifdef __EMSCRIPTEN__
-#include "browser_page.h"
-#endif
 
 const char *const g_progname = "Trelvik";
 #ifdef TRELVIK_SOLO
@@ -80,9 +78,7 @@ int main_run()
     timerTask = task_new(TASK_TIMER);
     kernel_addTask(timerTask.get(), PRIORITY_TIMER);
 
-#ifdef __EMSCRIPTEN__
-    browser_applyKeptSettings(); // what the player switched on an earlier visit to the page
-#endif
+    page_applyKeptSettings(); // what the player switched on an earlier visit to the page
     kernel_run();
     kernel_quit();
     return 0;

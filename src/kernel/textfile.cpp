@@ -3,6 +3,7 @@
 #include "kernel/textfile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <memory>
@@ -18,9 +19,12 @@ struct FileCloser {
 TextFile textfile_read(const char *path)
 {
     TextFile file;
+    errno = 0;
     const std::unique_ptr<std::FILE, FileCloser> handle(std::fopen(path, "rb"));
-    if (!handle)
+    if (!handle) {
+        file.reason = errno;
         return file;
+    }
     file.opened = true;
     char chunk[65536];
     size_t got;
@@ -28,6 +32,8 @@ TextFile textfile_read(const char *path)
         file.text.append(chunk, got);
     // A directory opens on most systems and fails at the first read.
     file.readError = std::ferror(handle.get()) != 0;
+    if (file.readError)
+        file.reason = errno;
     return file;
 }
 

@@ -11,6 +11,7 @@
 struct TextFile {
     bool opened = false;
     bool readError = false;
+    int reason = 0;   // errno of the failed open or read; 0 when neither failed or the system gave none
     std::string text; // every byte as the file holds it, NUL bytes included
 };
 

@@ -8,6 +8,7 @@
 #include "game/task_test.h"
 #include "kernel/common.h"
 #include "kernel/kernel.h"
+#include "kernel/page.h"
 #include "kernel/settings.h"
 #include "tasks/gamepads.h"
 #include "tasks/keymap.h"
@@ -17,9 +18,6 @@
 
 #include <algorithm>
 #include <array>
-#ifdef __EMSCRIPTEN__
-#include "browser_page.h"
-#endif
 #include <string>
 #include <utility>
 #include <vector>
@@ -226,9 +224,7 @@ bool task_input_commandKey(SDLKey key)
     for (const CommandKey &command : commandKeys) {
         if (command.key == key) {
             command.action();
-#ifdef __EMSCRIPTEN__
-            browser_keepToggles(); // a toggle changed in a web page is there on the next visit
-#endif
+            page_keepToggles(); // a toggle changed in a web page is there on the next visit
             return true;
         }
     }

@@ -1,42 +1,29 @@
-// check_file.cpp -- whole-file reads for the checks, opened and read as the game's readers do
-// (fopen and fread), so a directory or a read error is met where the game meets it.
+// check_file.cpp -- whole-file reads for the checks, through the game's own whole-file reader, so a
+// directory or a read error is met where the game meets it.
 #include "check_file.h"
 
+#include "kernel/textfile.h"
+
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <memory>
-
-namespace {
-
-struct FileCloser {
-    void operator()(std::FILE *file) const { std::fclose(file); }
-};
-
-} // namespace
+#include <utility>
 
 std::optional<std::string> check_readFile(CheckReport &report, const std::string &path,
                                           const std::string &ifUnopened, const std::string &ifUnread)
 {
-    errno = 0;
-    const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
+    TextFile file = textfile_read(path.c_str());
+    if (!file.opened) {
         // A missing file is the usual case and needs no reason.
-        const std::string why = errno == ENOENT || errno == 0 ? "" : std::string(" (") + std::strerror(errno) + ")";
+        const bool usual = file.reason == ENOENT || file.reason == 0;
+        const std::string why = usual ? "" : std::string(" (") + std::strerror(file.reason) + ")";
         check_error(report, path, "cannot be opened" + why + "; " + ifUnopened);
         return std::nullopt;
     }
-    // A directory opens on most systems and fails at the first read.
-    std::string bytes;
-    char chunk[65536];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
-        bytes.append(chunk, got);
-    if (std::ferror(file.get())) {
-        check_error(report, path, std::string("cannot be read (") + std::strerror(errno) + "); " + ifUnread);
+    if (file.readError) {
+        check_error(report, path, std::string("cannot be read (") + std::strerror(file.reason) + "); " + ifUnread);
         return std::nullopt;
     }
-    return bytes;
+    return std::move(file.text);
 }
 
 std::optional<std::string> check_readFile(CheckReport &report, const std::string &path,
