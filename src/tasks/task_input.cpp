@@ -32,11 +32,8 @@ namespace {
 SDL_Event event;
 std::array<Uint8, SDLK_LAST> keyState{};
 
-#ifdef TRELVIK_SOLO
-constexpr int max_pads = 1;
-#else
-constexpr int max_pads = 2;
-#endif
+// One pad a ship: the one-player game opens one.
+constexpr int max_pads = max_ships;
 // A stick resting a little off centre (worn, or just let go) moves nothing.
 constexpr int stick_dead_zone = 32767 / 4;
 constexpr Uint8 bullet_button = 0;
@@ -146,9 +143,7 @@ const CommandKey commandKeys[] = {
     {SDLK_SPACE, spaceKey},
     {SDLK_RETURN, returnKey},
     {SDLK_F11, task_video_toggleFullscreen},
-#ifdef TRELVIK_SOLO
     {keymap_soloFullscreenKey, task_video_toggleFullscreen},
-#endif
     {SDLK_m, [] { task_audio_mute(false); }},
     {SDLK_n, [] { task_audio_mute(true); }},
     {SDLK_q, toggleInvincible},
@@ -159,15 +154,19 @@ const CommandKey commandKeys[] = {
     {SDLK_F8, task_video_toggleFrustumCulling},
 };
 
+// F is a command key only in the game where no ship flies with it.
+bool isCommand(const CommandKey &command)
+{
+    return command.key != keymap_soloFullscreenKey || ship_count == 1;
+}
+
 // Each start reads the ships' keys from the settings afresh; a binding that cannot be taken is
 // reported and leaves its action on the default key.
 void bindShipKeys()
 {
-#ifdef TRELVIK_SOLO
-    ShipKeys keys[ship_count] = {default_player_keys};
-#else
-    ShipKeys keys[ship_count] = {default_player_keys, default_player2_keys};
-#endif
+    ShipKeys keys[max_ships];
+    for (int ship = 0; ship < max_ships; ++ship)
+        keys[ship] = task_test_defaultKeys(ship);
     const auto value = [](const std::string &setting) { return settings_findCharSetting(setting.c_str()); };
     for (const KeymapProblem &problem : keymap_bind(keys, ship_count, value, task_input_commandKeys()))
         error("%s", problem.message.c_str());
@@ -194,22 +193,17 @@ int startButtonOf(const std::string &name, int buttons)
     return start < buttons ? start : fallback_start_button;
 }
 
-#ifndef TRELVIK_SOLO
 int openPadCount()
 {
     return static_cast<int>(std::count_if(pads.begin(), pads.end(), [](const Pad &pad) { return pad.joystick != nullptr; }));
 }
-#endif
 
 const ShipKeys &keysOf(int slot)
 {
-#ifdef TRELVIK_SOLO
-    (void)slot;
-    return player_keys;
-#else
+    if (ship_count == 1)
+        return player_keys;
     // A lone pad is the second player's: the first keeps the keyboard's arrows.
     return slot == 1 || openPadCount() == 1 ? player2_keys : player_keys;
-#endif
 }
 
 // The controls a pad holds now: the stick past its dead zone or the d-pad, and the fire buttons.
@@ -256,7 +250,7 @@ void enablePadEvents()
 // in its slot; the game goes on without it.
 void openPads()
 {
-    const int count = std::min(SDL_NumJoysticks(), max_pads);
+    const int count = std::min(SDL_NumJoysticks(), ship_count);
     for (int slot = 0; slot < max_pads; ++slot) {
         Pad &pad = pads[slot];
         const bool wasListed = pad.listed;
@@ -389,7 +383,7 @@ void padEvent(const SDL_Event &e)
 {
     // Every joystick event carries the pad's index in the same place.
     const int slot = e.jaxis.which;
-    if (slot >= max_pads)
+    if (slot >= ship_count)
         return;
     PadControls &c = padControls[slot];
     c.lastReport = task_timer_getRealTicks();
@@ -495,14 +489,15 @@ std::vector<SDLKey> task_input_commandKeys()
 {
     std::vector<SDLKey> keys = {SDLK_ESCAPE};
     for (const CommandKey &command : commandKeys)
-        keys.push_back(command.key);
+        if (isCommand(command))
+            keys.push_back(command.key);
     return keys;
 }
 
 bool task_input_commandKey(SDLKey key)
 {
     for (const CommandKey &command : commandKeys) {
-        if (command.key == key) {
+        if (command.key == key && isCommand(command)) {
             command.action();
 #ifdef __EMSCRIPTEN__
             browser_keepToggles(); // a toggle changed in a web page is there on the next visit
