@@ -38,9 +38,7 @@ void createData(ActorBody &body, float x, float y, float z)
     actor &a = body.record;
     switch (a.kind) {
     case ACTOR_PLAYER:
-#ifndef TRELVIK_SOLO
     case ACTOR_PLAYER2:
-#endif
         a.data = &body.data.emplace<PlayerData>(PlayerData{2.0f});
         break;
     case ACTOR_ENEMY1: {
@@ -92,10 +90,8 @@ ActorKindModel actor_kindModel(uint32_t kind)
     switch (kind) {
     case ACTOR_PLAYER:
         return {"data/Player.ms3d", 1.2f};
-#ifndef TRELVIK_SOLO
     case ACTOR_PLAYER2:
         return {"data/HeavyFighter.ms3d", 1.3f};
-#endif
     case ACTOR_ENEMY1:
         return {"data/Enemy5.ms3d", 1.5f};
     case ACTOR_ENEMY2:

@@ -3,11 +3,6 @@
 // Behaviour lives in actor_tick.cpp, collisions in actor_collide.cpp.
 #pragma once
 
-// The two programs differ here: nothing compiled once for both may include this header.
-#ifdef TRELVIK_SHARED
-#error "this header differs between trelvik and trelvik-solo"
-#endif
-
 #include "math/vector.h"
 
 #include <cstdint>
@@ -15,17 +10,12 @@
 struct model;
 struct ParticleSystem;
 
-// Kind codes. The one-player build has no second ship, so its codes after ACTOR_PLAYER are
-// one lower.
+// Kind codes. The one-player game never makes an ACTOR_PLAYER2.
 enum ActorKind : uint32_t {
     ACTOR_NONE = 0,
     ACTOR_PLAYER = 1,
-#ifndef TRELVIK_SOLO
     ACTOR_PLAYER2 = 2,
     ACTOR_ENEMY1 = 3,
-#else
-    ACTOR_ENEMY1 = 2,
-#endif
     ACTOR_ENEMY2,
     ACTOR_BOSS1,
     ACTOR_BUILDING1,

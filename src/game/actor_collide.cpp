@@ -24,11 +24,7 @@ bool isShotOrRocket(uint32_t kind)
 
 bool isShip(uint32_t kind)
 {
-#ifndef TRELVIK_SOLO
     return kind == ACTOR_PLAYER || kind == ACTOR_PLAYER2;
-#else
-    return kind == ACTOR_PLAYER;
-#endif
 }
 
 bool hurtsShips(uint32_t kind)
@@ -38,12 +34,7 @@ bool hurtsShips(uint32_t kind)
 
 Shield *shieldOf(const actor *ship)
 {
-#ifndef TRELVIK_SOLO
-    if (ship->kind == ACTOR_PLAYER2)
-        return g_player2_shield.get();
-#endif
-    (void)ship;
-    return g_player_shield.get();
+    return ship->kind == ACTOR_PLAYER2 ? g_player2_shield.get() : g_player_shield.get();
 }
 
 // The pass's view of the list: slots numbered from the oldest, each actor's slot kept so a

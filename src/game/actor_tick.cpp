@@ -115,11 +115,9 @@ void actor_tick(actor *a)
     case ACTOR_PLAYER:
         shieldCountdown(a, g_player_shield.get());
         break;
-#ifndef TRELVIK_SOLO
     case ACTOR_PLAYER2:
         shieldCountdown(a, g_player2_shield.get());
         break;
-#endif
     case ACTOR_ENEMY1:
         enemy1Tick(a);
         break;

@@ -23,12 +23,6 @@ int g_score = 0;
 int g_lifes = 0;
 int g_level = 0;
 std::string g_level_name;
-actor *g_player = nullptr;
-ShieldPtr g_player_shield;
-#ifndef TRELVIK_SOLO
-actor *g_player2 = nullptr;
-ShieldPtr g_player2_shield;
-#endif
 int g_rocket_count = 0;
 bool g_invincible = false;
 int g_boss_energy = 0;
@@ -40,15 +34,17 @@ int g_campaign_levels = 1;
 camera *g_camera = nullptr;
 float camera_max = 0;
 int bulletInterval = 350;
-uint32_t lastBullet = 0;
-#ifndef TRELVIK_SOLO
-uint32_t lastBullet2 = 0;
-#endif
 uint32_t lastRocket = 0;
-ShipKeys player_keys = default_player_keys;
-#ifndef TRELVIK_SOLO
-ShipKeys player2_keys = default_player2_keys;
-#endif
+int ship_count = max_ships;
+Ship g_ships[max_ships] = {{nullptr, nullptr, default_player_keys, 0}, {nullptr, nullptr, default_player2_keys, 0}};
+actor *&g_player = g_ships[0].player;
+actor *&g_player2 = g_ships[1].player;
+ShieldPtr &g_player_shield = g_ships[0].shield;
+ShieldPtr &g_player2_shield = g_ships[1].shield;
+ShipKeys &player_keys = g_ships[0].keys;
+ShipKeys &player2_keys = g_ships[1].keys;
+uint32_t &lastBullet = g_ships[0].lastBullet;
+uint32_t &lastBullet2 = g_ships[1].lastBullet;
 
 namespace {
 
@@ -57,14 +53,21 @@ Sound shot = nullptr;
 Sound explosion = nullptr;
 Sound bonus = nullptr;
 
-#ifdef TRELVIK_SOLO
-constexpr int new_game_lifes = 3;
-constexpr float player_start_y = 10.0f;
-#else
-constexpr int new_game_lifes = 5;
-constexpr float player_start_y = 30.0f;
-constexpr float player2_start_y = -10.0f;
-#endif
+// A new game's lives: one pool for however many ships fly.
+int newGameLifes()
+{
+    return ship_count == 1 ? 3 : 5;
+}
+
+// Where a new game places each ship: a lone ship nearer the middle, a pair apart.
+float startY(int ship)
+{
+    if (ship_count == 1)
+        return 10.0f;
+    return ship == 0 ? 30.0f : -10.0f;
+}
+
+constexpr uint32_t ship_kinds[max_ships] = {ACTOR_PLAYER, ACTOR_PLAYER2};
 constexpr float player_z = -100.0f;
 constexpr int start_bulletInterval = 350;
 // More files than a campaign would ever hold; the search for the last one stops there.
@@ -124,26 +127,26 @@ void steer(actor *ship, const ShipKeys &keys)
         ship->position->x -= d;
     if (task_input_isKeyPressed(keys.right))
         ship->position->x += d;
-#ifdef TRELVIK_SOLO
+    const auto climb = [&] {
+        if (task_input_isKeyPressed(keys.up)) {
+            ship->position->y += d;
+            ship->rotation->x = -player_tilt;
+        }
+    };
+    const auto dive = [&] {
+        if (task_input_isKeyPressed(keys.down)) {
+            ship->position->y -= d;
+            ship->rotation->x = player_tilt;
+        }
+    };
     // The one-player ship tests down before up: with both held the last bank is the climb's.
-    if (task_input_isKeyPressed(keys.down)) {
-        ship->position->y -= d;
-        ship->rotation->x = player_tilt;
+    if (ship_count == 1) {
+        dive();
+        climb();
+    } else {
+        climb();
+        dive();
     }
-    if (task_input_isKeyPressed(keys.up)) {
-        ship->position->y += d;
-        ship->rotation->x = -player_tilt;
-    }
-#else
-    if (task_input_isKeyPressed(keys.up)) {
-        ship->position->y += d;
-        ship->rotation->x = -player_tilt;
-    }
-    if (task_input_isKeyPressed(keys.down)) {
-        ship->position->y -= d;
-        ship->rotation->x = player_tilt;
-    }
-#endif
 }
 
 // Sets a ship that has left the playing field back onto its edge, in the order left, right, top,
@@ -209,10 +212,8 @@ void scroll()
         const float d = g_frameInterval * g_camera_speed;
         camera_strafe(g_camera, 1, d);
         // The ships are carried along so they keep their place on the screen.
-        g_player->position->x += d;
-#ifndef TRELVIK_SOLO
-        g_player2->position->x += d;
-#endif
+        for (int ship = 0; ship < ship_count; ++ship)
+            g_ships[ship].player->position->x += d;
     } else {
         // The stop is exact from now on; the view point keeps the overshoot of the last step.
         gamestate = GAMESTATE_BOSS;
@@ -235,36 +236,30 @@ int task_test_start()
     g_camera = camera_new(0, 0, 100, 0, 0, 0, 0, 1, 0);
 
     // These ships only size the shields; the new game below replaces them.
-    g_player = actor_new(ACTOR_PLAYER, 0, 10, player_z);
-    g_player_shield = shieldFor(g_player);
-#ifndef TRELVIK_SOLO
-    g_player2 = actor_new(ACTOR_PLAYER2, 0, 10, player_z);
-    g_player2_shield = shieldFor(g_player2);
-#endif
+    for (int ship = 0; ship < max_ships; ++ship) {
+        Ship &s = g_ships[ship];
+        s.player = ship < ship_count ? actor_new(ship_kinds[ship], 0, 10, player_z) : nullptr;
+        s.shield = s.player != nullptr ? shieldFor(s.player) : nullptr;
+    }
     task_test_restart();
     return 1;
 }
 
+ShipKeys task_test_defaultKeys(int ship)
+{
+    if (ship_count == 1)
+        return keymap_soloDefaultKeys;
+    return ship == 0 ? default_player_keys : default_player2_keys;
+}
+
 ShipKeys *task_test_shipKeys(int ship)
 {
-    if (ship == 0)
-        return &player_keys;
-#ifndef TRELVIK_SOLO
-    if (ship == 1)
-        return &player2_keys;
-#endif
-    return nullptr;
+    return ship >= 0 && ship < ship_count ? &g_ships[ship].keys : nullptr;
 }
 
 actor *task_test_ship(int ship)
 {
-    if (ship == 0)
-        return g_player;
-#ifndef TRELVIK_SOLO
-    if (ship == 1)
-        return g_player2;
-#endif
-    return nullptr;
+    return ship >= 0 && ship < ship_count ? g_ships[ship].player : nullptr;
 }
 
 void task_test_stop() {}
@@ -287,14 +282,12 @@ void placeShips()
         camera_setPosition(g_camera, 0, 0, 100, 0, 0, 0, 0, 1, 0);
 
     actor_freeAll();
-    g_player = actor_new(ACTOR_PLAYER, 0, player_start_y, player_z);
-    if (g_player_shield)
-        g_player_shield->active = false;
-#ifndef TRELVIK_SOLO
-    g_player2 = actor_new(ACTOR_PLAYER2, 0, player2_start_y, player_z);
-    if (g_player2_shield)
-        g_player2_shield->active = false;
-#endif
+    for (int ship = 0; ship < max_ships; ++ship) {
+        Ship &s = g_ships[ship];
+        s.player = ship < ship_count ? actor_new(ship_kinds[ship], 0, startY(ship), player_z) : nullptr;
+        if (s.shield)
+            s.shield->active = false;
+    }
     gamestate = GAMESTATE_READY;
     bulletInterval = start_bulletInterval;
     wonTimed = false;
@@ -303,7 +296,7 @@ void placeShips()
 void newGameState()
 {
     g_score = 0;
-    g_lifes = new_game_lifes;
+    g_lifes = newGameLifes();
     g_level = 1;
     g_rocket_count = 0;
     g_invincible = false;
@@ -419,12 +412,11 @@ void task_test_tick()
     if (gamestate == GAMESTATE_WON && wonTimed && task_timer_getTicks() - wonAt >= next_level_delay &&
         task_test_nextLevel())
         return;
-    if (g_camera == nullptr || g_player == nullptr)
+    if (g_camera == nullptr)
         return; // no game has been set up
-#ifndef TRELVIK_SOLO
-    if (g_player2 == nullptr)
-        return;
-#endif
+    for (int ship = 0; ship < ship_count; ++ship)
+        if (g_ships[ship].player == nullptr)
+            return;
 
     actor_iterate(actor_tick);
     actor_collideAll(); // may end the game; the rest of the tick runs regardless
@@ -442,21 +434,16 @@ void task_test_tick()
     if (gamestate == GAMESTATE_SCROLLING)
         scroll();
 
-    steer(g_player, player_keys);
-#ifndef TRELVIK_SOLO
-    steer(g_player2, player2_keys);
-#endif
-    keepOnField(g_player);
-#ifndef TRELVIK_SOLO
-    keepOnField(g_player2);
-#endif
-
-    fireBullet(g_player, player_keys.bullet, lastBullet);
-    fireRockets(g_player, player_keys.rockets);
-#ifndef TRELVIK_SOLO
-    fireBullet(g_player2, player2_keys.bullet, lastBullet2);
-    fireRockets(g_player2, player2_keys.rockets);
-#endif
+    for (int ship = 0; ship < ship_count; ++ship)
+        steer(g_ships[ship].player, g_ships[ship].keys);
+    for (int ship = 0; ship < ship_count; ++ship)
+        keepOnField(g_ships[ship].player);
+    // The first ship fires first: with one rocket left, it is the first ship's.
+    for (int ship = 0; ship < ship_count; ++ship) {
+        Ship &s = g_ships[ship];
+        fireBullet(s.player, s.keys.bullet, s.lastBullet);
+        fireRockets(s.player, s.keys.rockets);
+    }
 }
 
 void task_test_playExplosion()

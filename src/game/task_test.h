@@ -2,11 +2,6 @@
 // the game task, a new game, and the two sounds the collision pass plays.
 #pragma once
 
-// The two programs differ here: nothing compiled once for both may include this header.
-#ifdef TRELVIK_SHARED
-#error "this header differs between trelvik and trelvik-solo"
-#endif
-
 #include "game/level_parse.h"
 #include "graphics/camera.h"
 #include "graphics/shield.h"
@@ -32,12 +27,6 @@ extern int g_score;
 extern int g_lifes;            // one pool for both ships
 extern int g_level;
 extern std::string g_level_name;
-extern actor *g_player;        // owned by the actor list
-extern ShieldPtr g_player_shield;
-#ifndef TRELVIK_SOLO
-extern actor *g_player2;
-extern ShieldPtr g_player2_shield;
-#endif
 extern int g_rocket_count;     // shared by both ships
 extern bool g_invincible;
 extern int g_boss_energy;      // shared by every boss
@@ -51,10 +40,6 @@ extern int g_campaign_levels;
 extern camera *g_camera;       // made once by the game task's start, lives until exit
 extern float camera_max;       // x at which the camera stops scrolling
 extern int bulletInterval;     // least milliseconds between two bullets of one ship
-extern uint32_t lastBullet;
-#ifndef TRELVIK_SOLO
-extern uint32_t lastBullet2;
-#endif
 extern uint32_t lastRocket;    // shared by both ships
 
 // Playing field relative to the camera, and the game's speeds.
@@ -67,26 +52,38 @@ constexpr float player_speed = 150.0f;
 constexpr float player_tilt = 20.0f;
 constexpr int rocketInterval = 500;
 
-// The ships of this build.
-#ifdef TRELVIK_SOLO
-constexpr int ship_count = 1;
-#else
-constexpr int ship_count = 2;
-#endif
+// The ships. trelvik flies two, trelvik-solo one: the count is set before the input and game tasks
+// start (by the program's entry, or by a tool or test between games) and a new game places that
+// many. A ship beyond the count has no actor and no shield.
+constexpr int max_ships = 2;
+extern int ship_count;
 
-// The ships' keys before config.ini rebinds them (the input task's start does).
-#ifdef TRELVIK_SOLO
-constexpr ShipKeys default_player_keys = keymap_soloDefaultKeys;
-#else
+struct Ship {
+    actor *player;        // owned by the actor list; null before the first game and beyond the count
+    ShieldPtr shield;     // made by the game task's start, sized to the ship
+    ShipKeys keys;        // bound by the input task's start
+    uint32_t lastBullet;  // when the ship last fired a bullet; a new game leaves it alone
+};
+extern Ship g_ships[max_ships];
+
+// The ships' parts by the names the game has always used: ship 0, then ship 1.
+extern actor *&g_player;
+extern actor *&g_player2;
+extern ShieldPtr &g_player_shield;
+extern ShieldPtr &g_player2_shield;
+extern ShipKeys &player_keys;
+extern ShipKeys &player2_keys;
+extern uint32_t &lastBullet;
+extern uint32_t &lastBullet2;
+
+// The two-player game's keys before config.ini rebinds them (the input task's start does); the
+// one-player game's are keymap_soloDefaultKeys.
 constexpr ShipKeys default_player_keys = {SDLK_LEFT, SDLK_RIGHT, SDLK_UP, SDLK_DOWN, SDLK_p, SDLK_o};
 constexpr ShipKeys default_player2_keys = {SDLK_d, SDLK_g, SDLK_r, SDLK_f, SDLK_a, SDLK_x};
-#endif
-extern ShipKeys player_keys;
-#ifndef TRELVIK_SOLO
-extern ShipKeys player2_keys;
-#endif
+// The ship's keys before config.ini rebinds them, in a game of ship_count ships.
+ShipKeys task_test_defaultKeys(int ship);
 
-// Ship 0 is the first ship (g_player), ship 1 the second; null for a ship this build lacks.
+// Ship 0 is the first ship (g_player), ship 1 the second; null for a ship beyond the count.
 ShipKeys *task_test_shipKeys(int ship);
 actor *task_test_ship(int ship);
 

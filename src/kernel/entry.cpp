@@ -1,7 +1,7 @@
-// entry.cpp -- the program entry of trelvik and trelvik-solo.
+// entry.cpp -- the program entry of trelvik: the game for two ships, under its build banner.
 #include "kernel/main.h"
 
 int main()
 {
-    return main_run();
+    return main_run(2, "Trelvik  Build Jun 24 2004 18:54:09");
 }

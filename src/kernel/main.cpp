@@ -14,11 +14,7 @@
 #include <cstdio>
 
 const char *const g_progname = "Trelvik";
-#ifdef TRELVIK_SOLO
-const char *const g_progname_long = "Trelvik  Build Jun 24 2004 15:49:26";
-#else
-const char *const g_progname_long = "Trelvik  Build Jun 24 2004 18:54:09";
-#endif
+const char *g_progname_long = g_progname;
 const char *const g_configfile = "config.ini";
 bool g_useDisplaylists = true;
 bool g_debug = false;
@@ -38,9 +34,11 @@ TaskPtr videoTask, inputTask, audioTask, gameTask, timerTask;
 
 } // namespace
 
-int main_run()
+int main_run(int ships, const char *banner)
 {
     common_installNewHandler();
+    ship_count = ships;
+    g_progname_long = banner;
     gamestate = GAMESTATE_READY;
     std::printf("%s\n", g_progname_long);
 

@@ -16,11 +16,8 @@
 
 namespace {
 
-#ifdef TRELVIK_SOLO
-constexpr int max_pads = 1;
-#else
-constexpr int max_pads = 2;
-#endif
+// One pad a ship: the one-player game opens one.
+constexpr int max_pads = max_ships;
 // A stick resting a little off centre (worn, or just let go) moves nothing.
 constexpr int stick_dead_zone = 32767 / 4;
 constexpr Uint8 bullet_button = 0;
@@ -79,22 +76,17 @@ int startButtonOf(const std::string &name, int buttons)
     return start < buttons ? start : fallback_start_button;
 }
 
-#ifndef TRELVIK_SOLO
 int openPadCount()
 {
     return static_cast<int>(std::count_if(pads.begin(), pads.end(), [](const Pad &pad) { return pad.joystick != nullptr; }));
 }
-#endif
 
 const ShipKeys &keysOf(int slot)
 {
-#ifdef TRELVIK_SOLO
-    (void)slot;
-    return player_keys;
-#else
+    if (ship_count == 1)
+        return player_keys;
     // A lone pad is the second player's: the first keeps the keyboard's arrows.
     return slot == 1 || openPadCount() == 1 ? player2_keys : player_keys;
-#endif
 }
 
 HeldControls heldControls(const PadControls &c)
@@ -136,7 +128,7 @@ void enablePadEvents()
 // in its slot; the game goes on without it.
 void openPads()
 {
-    const int count = std::min(SDL_NumJoysticks(), max_pads);
+    const int count = std::min(SDL_NumJoysticks(), ship_count);
     for (int slot = 0; slot < max_pads; ++slot) {
         Pad &pad = pads[slot];
         const bool wasListed = pad.listed;
@@ -262,7 +254,7 @@ PadEvent gamepads_event(const SDL_Event &event, uint32_t now)
 {
     // Every joystick event carries the pad's index in the same place.
     const int slot = event.jaxis.which;
-    if (slot >= max_pads)
+    if (slot >= ship_count)
         return {};
     PadControls &c = padControls[slot];
     c.lastReport = now;

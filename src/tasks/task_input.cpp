@@ -97,9 +97,7 @@ const CommandKey commandKeys[] = {
     {SDLK_SPACE, spaceKey},
     {SDLK_RETURN, returnKey},
     {SDLK_F11, task_video_toggleFullscreen},
-#ifdef TRELVIK_SOLO
     {keymap_soloFullscreenKey, task_video_toggleFullscreen},
-#endif
     {SDLK_m, [] { task_audio_mute(false); }},
     {SDLK_n, [] { task_audio_mute(true); }},
     {SDLK_q, toggleInvincible},
@@ -110,15 +108,19 @@ const CommandKey commandKeys[] = {
     {SDLK_F8, task_video_toggleFrustumCulling},
 };
 
+// F is a command key only in the game where no ship flies with it.
+bool isCommand(const CommandKey &command)
+{
+    return command.key != keymap_soloFullscreenKey || ship_count == 1;
+}
+
 // Each start reads the ships' keys from the settings afresh; a binding that cannot be taken is
 // reported and leaves its action on the default key.
 void bindShipKeys()
 {
-#ifdef TRELVIK_SOLO
-    ShipKeys keys[ship_count] = {default_player_keys};
-#else
-    ShipKeys keys[ship_count] = {default_player_keys, default_player2_keys};
-#endif
+    ShipKeys keys[max_ships];
+    for (int ship = 0; ship < max_ships; ++ship)
+        keys[ship] = task_test_defaultKeys(ship);
     const auto value = [](const std::string &setting) { return settings_findCharSetting(setting.c_str()); };
     for (const KeymapProblem &problem : keymap_bind(keys, ship_count, value, task_input_commandKeys()))
         error("%s", problem.message.c_str());
@@ -215,14 +217,15 @@ std::vector<SDLKey> task_input_commandKeys()
 {
     std::vector<SDLKey> keys = {SDLK_ESCAPE};
     for (const CommandKey &command : commandKeys)
-        keys.push_back(command.key);
+        if (isCommand(command))
+            keys.push_back(command.key);
     return keys;
 }
 
 bool task_input_commandKey(SDLKey key)
 {
     for (const CommandKey &command : commandKeys) {
-        if (command.key == key) {
+        if (command.key == key && isCommand(command)) {
             command.action();
             page_keepToggles(); // a toggle changed in a web page is there on the next visit
             return true;

@@ -653,10 +653,8 @@ void task_video_drawStage(VideoStage stage)
         // Ships and shields are drawn only when both exist.
         if (g_player != nullptr && g_player_shield)
             shield_draw(*g_player_shield, g_player->position->x, g_player->position->y, g_player->position->z);
-#ifndef TRELVIK_SOLO
         if (g_player2 != nullptr && g_player2_shield)
             shield_draw(*g_player2_shield, g_player2->position->x, g_player2->position->y, g_player2->position->z);
-#endif
         break;
     case VIDEO_STAGE_EXPLOSIONS:
         explosion_drawAll();

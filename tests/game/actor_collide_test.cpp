@@ -210,9 +210,7 @@ TEST_F(ActorCollideTest, EnemyShotsDoNotHitEnemiesAndShotsDoNotHitShips)
     actor_new(ACTOR_PLAYER, 50, 0, -100);
     actor_new(ACTOR_SHOT, 50, 0, -100);
     actor_new(ACTOR_ROCKET_DOWN, 50, 0, -100);
-#ifndef TRELVIK_SOLO
     actor_new(ACTOR_PLAYER2, 50, 0, -100); // the ships fly through each other
-#endif
     const int before = actor_count();
     EXPECT_EQ(soundsDuring(actor_collideAll), 0);
     EXPECT_EQ(actor_count(), before);
@@ -314,7 +312,6 @@ TEST_F(ActorCollideTest, LifePoolNeverGoesBelowZero)
     EXPECT_EQ(countKind(ACTOR_ENEMY1), 0);
 }
 
-#ifndef TRELVIK_SOLO
 TEST_F(ActorCollideTest, BothShipsDrawOnTheOnePoolWithTheirOwnShields)
 {
     actor *first = actor_new(ACTOR_PLAYER, 0, 0, -100);
@@ -332,7 +329,6 @@ TEST_F(ActorCollideTest, BothShipsDrawOnTheOnePoolWithTheirOwnShields)
     EXPECT_EQ(g_lifes, 3);
     EXPECT_TRUE(g_player_shield->active);
 }
-#endif
 
 TEST_F(ActorCollideTest, InvincibleShipsAreNotHitButStillCollect)
 {

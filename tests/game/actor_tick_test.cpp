@@ -254,7 +254,6 @@ TEST_F(ActorTickTest, ShieldRunsDownUntilItsTimeIsBelowZero)
     EXPECT_EQ(ship->position->x, 0); // the ship's own motion is the game task's
 }
 
-#ifndef TRELVIK_SOLO
 TEST_F(ActorTickTest, EachShipRunsDownItsOwnShield)
 {
     actor *second = actor_new(ACTOR_PLAYER2, 0, 0, 0);
@@ -265,7 +264,6 @@ TEST_F(ActorTickTest, EachShipRunsDownItsOwnShield)
     EXPECT_FALSE(g_player2_shield->active);
     EXPECT_TRUE(g_player_shield->active);
 }
-#endif
 
 // An actor whose model failed to load is an empty box at its position.
 TEST_F(ActorTickTest, ActorWithoutModelIsMeasuredAtItsPosition)

@@ -526,24 +526,26 @@ TEST_F(Frame, AnActorLeavesTheMatrixStackAsItFoundIt)
     }
 }
 
+// In the game of two ships and in the game of one.
 TEST_F(Frame, AnActiveShieldShowsAroundItsShip)
 {
-    ASSERT_EQ(task_test_start(), 1);
-    std::vector<std::pair<actor *, Shield *>> ships = {{g_player, g_player_shield.get()}};
-#ifndef TRELVIK_SOLO
-    ships.emplace_back(g_player2, g_player2_shield.get());
-#endif
-    for (const auto &[ship, shield] : ships) {
-        // Above the ship's box but inside the shield's square.
-        const auto at = project(ship->position->x, ship->position->y + 9, -100);
-        task_video_drawFrame();
-        const Rgb off = test_readPixel(at.first, at.second);
-        shield->active = true;
-        task_video_drawFrame();
-        saveScreenshot("frame-shield");
-        const Rgb on = test_readPixel(at.first, at.second);
-        EXPECT_GT(on.r + on.g + on.b, off.r + off.g + off.b + 60);
-        shield->active = false;
+    for (const int count : {2, 1}) {
+        ship_count = count;
+        ASSERT_EQ(task_test_start(), 1);
+        for (int n = 0; n < count; ++n) {
+            const actor *ship = task_test_ship(n);
+            Shield *shield = g_ships[n].shield.get();
+            // Above the ship's box but inside the shield's square.
+            const auto at = project(ship->position->x, ship->position->y + 9, -100);
+            task_video_drawFrame();
+            const Rgb off = test_readPixel(at.first, at.second);
+            shield->active = true;
+            task_video_drawFrame();
+            saveScreenshot("frame-shield");
+            const Rgb on = test_readPixel(at.first, at.second);
+            EXPECT_GT(on.r + on.g + on.b, off.r + off.g + off.b + 60) << count << " ships, ship " << n;
+            shield->active = false;
+        }
     }
 }
 

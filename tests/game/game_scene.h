@@ -182,10 +182,8 @@ inline void writeData(const std::string &dir, const std::string &level)
 {
     const std::string data = dir + "/data/";
     std::filesystem::create_directories(data);
-    std::vector<BoxFile> boxes = {{"data/Player.ms3d", player_box, 0.2f, 0.6f, 1.0f}};
-#ifndef TRELVIK_SOLO
-    boxes.push_back({"data/HeavyFighter.ms3d", player2_box, 1.0f, 0.6f, 0.2f});
-#endif
+    std::vector<BoxFile> boxes = {{"data/Player.ms3d", player_box, 0.2f, 0.6f, 1.0f},
+                                  {"data/HeavyFighter.ms3d", player2_box, 1.0f, 0.6f, 0.2f}};
     for (const char *path : {"data/Enemy5.ms3d", "data/Enemy4UV.ms3d", "data/Enemy3UV.ms3d", "data/Building1.ms3d",
                              "data/Building2UV.ms3d", "data/EShot.ms3d", "data/EShot2.ms3d", "data/PowerUpFUV.ms3d",
                              "data/PowerUpRUV.ms3d", "data/test.ms3d"})
@@ -254,17 +252,30 @@ inline std::vector<actor *> actorsOfKind(uint32_t kind)
     return found;
 }
 
+// Puts the ships back as the process began: two, no actors, no shields, the two-player keys, the
+// fire clocks at 0 (a new game leaves them alone).
+inline void resetShips()
+{
+    ship_count = max_ships;
+    for (int ship = 0; ship < max_ships; ++ship)
+        g_ships[ship] = {nullptr, nullptr, task_test_defaultKeys(ship), 0};
+}
+
 // Every test starts from a fresh working directory with the data above, a window, the sound
-// device and a clock at 0; it ends with the game's state put back to nothing.
+// device and a clock at 0, for the game of ships() ships; it ends with the game's state put back
+// to nothing.
 class GameScene : public ::testing::Test {
 protected:
     std::string home = std::filesystem::current_path().string();
     std::string dir = test_tempDir();
 
     virtual std::string level() const { return defaultLevel(); }
+    // 2 for trelvik's game, 1 for trelvik-solo's.
+    virtual int ships() const { return max_ships; }
 
     void SetUp() override
     {
+        ship_count = ships(); // before the input task's start binds the ships' keys
         writeData(dir, level());
         ASSERT_EQ(chdir(dir.c_str()), 0);
         ASSERT_TRUE(test_startVideo(window_width, window_height));
@@ -278,12 +289,7 @@ protected:
     {
         releaseAll();
         actor_freeAll();
-        g_player = nullptr;
-        g_player_shield.reset();
-#ifndef TRELVIK_SOLO
-        g_player2 = nullptr;
-        g_player2_shield.reset();
-#endif
+        resetShips();
         camera_free(g_camera);
         g_camera = nullptr;
         gamestate = GAMESTATE_READY;
@@ -363,9 +369,7 @@ protected:
         camera.reset(camera_new(0, 0, 100, 0, 0, 0, 0, 1, 0));
         g_camera = camera.get();
         g_player_shield = std::make_unique<Shield>(Shield{});
-#ifndef TRELVIK_SOLO
         g_player2_shield = std::make_unique<Shield>(Shield{});
-#endif
         gamestate = GAMESTATE_SCROLLING;
         g_score = 0;
         g_lifes = 5;
@@ -383,9 +387,7 @@ protected:
         g_camera = nullptr;
         camera.reset();
         g_player_shield.reset();
-#ifndef TRELVIK_SOLO
         g_player2_shield.reset();
-#endif
         std::filesystem::current_path(previousDir);
     }
 

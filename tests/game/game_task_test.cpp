@@ -1,6 +1,7 @@
 // The game task: a new game, the ships' controls and the playing field's edges, firing and its
 // intervals, the shared rocket stock, scrolling into the boss phase, and the command keys that
-// act on the game. Keys are held in SDL's key array and the clock is the test's own.
+// act on the game, each in the game of two ships and in the game of one. Keys are held in SDL's
+// key array and the clock is the test's own.
 #include "game_scene.h"
 
 #include "game/actor.h"
@@ -21,17 +22,15 @@ namespace {
 
 using namespace scene;
 
-#ifdef TRELVIK_SOLO
-constexpr SDLKey bullet_key = SDLK_x;
-constexpr SDLKey rocket_key = SDLK_a;
-constexpr float start_y = 10;
-constexpr int start_lifes = 3;
-#else
-constexpr SDLKey bullet_key = SDLK_p;
-constexpr SDLKey rocket_key = SDLK_o;
-constexpr float start_y = 30;
-constexpr int start_lifes = 5;
-#endif
+// What differs between the games for the first ship: its fire keys, where a new game places it,
+// and a new game's lives.
+struct FirstShip {
+    SDLKey bulletKey, rocketKey;
+    float startY;
+    int startLifes;
+};
+constexpr FirstShip two_players = {SDLK_p, SDLK_o, 30, 5};
+constexpr FirstShip one_player = {SDLK_x, SDLK_a, 10, 3};
 
 constexpr float frame = 0.1f;             // seconds per pass in these tests
 constexpr float step = frame * 150.0f;    // a ship's move in one pass
@@ -41,8 +40,10 @@ constexpr float player_z = -100.0f;
 int startOk() { return 1; }
 void nothing() {}
 
-class GameTask : public GameScene {
+// The game task in the game of ships() ships.
+class GameTaskBase : public GameScene {
 protected:
+    const FirstShip &first() const { return ships() == 1 ? one_player : two_players; }
     // A started game in the boss phase: controls and firing work, nothing scrolls.
     void play(int state = GAMESTATE_BOSS)
     {
@@ -56,12 +57,34 @@ protected:
     static float bank(const actor *a) { return a->rotation->x; }
 };
 
-TEST_F(GameTask, StartBeginsANewGameWithTheShipsInPlaceAndTheLevelRead)
+// The rules both games share, played in each: two ships as in trelvik, one as in trelvik-solo.
+class GameTask : public GameTaskBase, public ::testing::WithParamInterface<int> {
+protected:
+    int ships() const override { return GetParam(); }
+};
+
+std::string gameName(const ::testing::TestParamInfo<int> &info)
+{
+    return info.param == 1 ? "OnePlayer" : "TwoPlayers";
+}
+
+INSTANTIATE_TEST_SUITE_P(Games, GameTask, ::testing::Values(2, 1), gameName);
+
+// The second ship's own rules.
+class TwoPlayerGame : public GameTaskBase {};
+
+// The lone ship's own rules.
+class OnePlayerGame : public GameTaskBase {
+protected:
+    int ships() const override { return 1; }
+};
+
+TEST_P(GameTask, StartBeginsANewGameWithTheShipsInPlaceAndTheLevelRead)
 {
     lastBullet = 77;
     ASSERT_EQ(task_test_start(), 1);
     EXPECT_EQ(gamestate, GAMESTATE_READY);
-    EXPECT_EQ(g_lifes, start_lifes);
+    EXPECT_EQ(g_lifes, first().startLifes);
     EXPECT_EQ(g_score, 0);
     EXPECT_EQ(g_level, 1);
     EXPECT_EQ(g_level_name, "TESTLAND");
@@ -75,7 +98,7 @@ TEST_F(GameTask, StartBeginsANewGameWithTheShipsInPlaceAndTheLevelRead)
     ASSERT_NE(g_player, nullptr);
     EXPECT_EQ(g_player->kind, ACTOR_PLAYER);
     EXPECT_FLOAT_EQ(x(g_player), 0);
-    EXPECT_FLOAT_EQ(y(g_player), start_y);
+    EXPECT_FLOAT_EQ(y(g_player), first().startY);
     EXPECT_FLOAT_EQ(g_player->position->z, -100);
     ASSERT_TRUE(g_player_shield);
     EXPECT_FALSE(g_player_shield->active);
@@ -83,7 +106,12 @@ TEST_F(GameTask, StartBeginsANewGameWithTheShipsInPlaceAndTheLevelRead)
     // with other tests, the model cache may hold another test's ship under the same name.)
     ASSERT_NE(g_player->model, nullptr);
     EXPECT_FLOAT_EQ(g_player_shield->size, g_player->model->max.x * 1.2f);
-#ifndef TRELVIK_SOLO
+    if (ships() == 1) {
+        EXPECT_EQ(g_player2, nullptr);
+        EXPECT_FALSE(g_player2_shield) << "no second ship, no second shield";
+        EXPECT_EQ(actor_count(), 1);
+        return;
+    }
     ASSERT_NE(g_player2, nullptr);
     EXPECT_EQ(g_player2->kind, ACTOR_PLAYER2);
     EXPECT_FLOAT_EQ(x(g_player2), 0);
@@ -93,23 +121,20 @@ TEST_F(GameTask, StartBeginsANewGameWithTheShipsInPlaceAndTheLevelRead)
     ASSERT_NE(g_player2->model, nullptr);
     EXPECT_FLOAT_EQ(g_player2_shield->size, g_player2->model->max.x * 1.3f);
     EXPECT_EQ(actor_count(), 2) << "the sizing ships are gone; the level has no actors";
-#else
-    EXPECT_EQ(actor_count(), 1);
-#endif
 }
 
-TEST_F(GameTask, NothingMovesOrFiresWhileReadyOrGameOver)
+TEST_P(GameTask, NothingMovesOrFiresWhileReadyOrGameOver)
 {
     for (const int state : {GAMESTATE_READY, GAMESTATE_GAMEOVER}) {
         play(state);
-        hold({SDLK_LEFT, SDLK_UP, bullet_key, SDLK_d, SDLK_r, SDLK_a, SDLK_x});
+        hold({SDLK_LEFT, SDLK_UP, first().bulletKey, SDLK_d, SDLK_r, SDLK_a, SDLK_x});
         g_rocket_count = 3;
         for (int i = 0; i < 5; ++i) {
             now += 1000;
             task_test_tick();
         }
         EXPECT_FLOAT_EQ(x(g_player), 0);
-        EXPECT_FLOAT_EQ(y(g_player), start_y);
+        EXPECT_FLOAT_EQ(y(g_player), first().startY);
         EXPECT_FLOAT_EQ(g_camera->position->x, 0);
         EXPECT_TRUE(actorsOfKind(ACTOR_SHOT).empty());
         EXPECT_EQ(g_rocket_count, 3);
@@ -118,7 +143,7 @@ TEST_F(GameTask, NothingMovesOrFiresWhileReadyOrGameOver)
     }
 }
 
-TEST_F(GameTask, ArrowKeysMoveTheFirstShipAndBankItWhileClimbingOrDiving)
+TEST_P(GameTask, ArrowKeysMoveTheFirstShipAndBankItWhileClimbingOrDiving)
 {
     play();
     const float x0 = x(g_player), y0 = y(g_player);
@@ -146,7 +171,7 @@ TEST_F(GameTask, ArrowKeysMoveTheFirstShipAndBankItWhileClimbingOrDiving)
     EXPECT_FLOAT_EQ(bank(g_player), 0) << "a level ship has no bank";
 }
 
-TEST_F(GameTask, OppositeKeysCancelAndTheLastBankTestedWins)
+TEST_P(GameTask, OppositeKeysCancelAndTheLastBankTestedWins)
 {
     play();
     const float x0 = x(g_player), y0 = y(g_player);
@@ -154,15 +179,14 @@ TEST_F(GameTask, OppositeKeysCancelAndTheLastBankTestedWins)
     task_test_tick();
     EXPECT_FLOAT_EQ(x(g_player), x0);
     EXPECT_FLOAT_EQ(y(g_player), y0);
-#ifdef TRELVIK_SOLO
-    EXPECT_FLOAT_EQ(bank(g_player), -20) << "the one-player ship tests up last";
-#else
-    EXPECT_FLOAT_EQ(bank(g_player), 20) << "down is tested last";
-#endif
+    if (ships() == 1) {
+        EXPECT_FLOAT_EQ(bank(g_player), -20) << "the one-player ship tests up last";
+    } else {
+        EXPECT_FLOAT_EQ(bank(g_player), 20) << "down is tested last";
+    }
 }
 
-#ifndef TRELVIK_SOLO
-TEST_F(GameTask, TheSecondShipFliesWithDGRAndF)
+TEST_F(TwoPlayerGame, TheSecondShipFliesWithDGRAndF)
 {
     play();
     const float x0 = x(g_player2), y0 = y(g_player2);
@@ -183,28 +207,23 @@ TEST_F(GameTask, TheSecondShipFliesWithDGRAndF)
     EXPECT_FLOAT_EQ(y(g_player2), y0) << "up and down together cancel";
     EXPECT_FLOAT_EQ(bank(g_player2), 20);
 }
-#else
-TEST_F(GameTask, TheOnePlayerShipIgnoresTheSecondPlayersKeys)
+TEST_F(OnePlayerGame, TheOnePlayerShipIgnoresTheSecondPlayersKeys)
 {
     play();
     hold({SDLK_d, SDLK_g, SDLK_r, SDLK_f});
     task_test_tick();
     EXPECT_FLOAT_EQ(x(g_player), 0);
-    EXPECT_FLOAT_EQ(y(g_player), start_y);
+    EXPECT_FLOAT_EQ(y(g_player), first().startY);
     EXPECT_EQ(actor_count(), 1);
 }
-#endif
 
-TEST_F(GameTask, ShipsAreKeptOnThePlayingFieldAtEachEdge)
+TEST_P(GameTask, ShipsAreKeptOnThePlayingFieldAtEachEdge)
 {
     play();
     // The field follows the camera: shift it to show the edges are relative.
     camera_setPosition(g_camera, 40, 7, 100, 40, 7, 0, 0, 1, 0);
-    std::vector<actor *> ships = {g_player};
-#ifndef TRELVIK_SOLO
-    ships.push_back(g_player2);
-#endif
-    for (actor *ship : ships) {
+    for (int n = 0; n < ships(); ++n) {
+        actor *ship = task_test_ship(n);
         actor_setPosition(ship, -500, 0, -100);
         task_test_tick();
         EXPECT_NEAR(actor_leftEdge(ship), 40 - 110, 1e-3) << "left edge";
@@ -230,10 +249,10 @@ TEST_F(GameTask, ShipsAreKeptOnThePlayingFieldAtEachEdge)
     }
 }
 
-TEST_F(GameTask, AShipFlyingIntoTheEdgeStopsThereAndFiresFromInside)
+TEST_P(GameTask, AShipFlyingIntoTheEdgeStopsThereAndFiresFromInside)
 {
     play();
-    hold({SDLK_RIGHT, SDLK_UP, bullet_key});
+    hold({SDLK_RIGHT, SDLK_UP, first().bulletKey});
     for (int i = 0; i < 40; ++i) {
         now += 1000;
         task_test_tick();
@@ -246,13 +265,13 @@ TEST_F(GameTask, AShipFlyingIntoTheEdgeStopsThereAndFiresFromInside)
     EXPECT_NEAR(x(shots.front()), 110, 1e-3);
 }
 
-TEST_F(GameTask, AHeldFireKeyFiresWhenStrictlyMoreThanTheIntervalHasPassed)
+TEST_P(GameTask, AHeldFireKeyFiresWhenStrictlyMoreThanTheIntervalHasPassed)
 {
     play();
     g_frameInterval = 0; // shots stay where they were fired, so they can be counted
     lastBullet = 0;
     now = 1000;
-    hold({bullet_key});
+    hold({first().bulletKey});
     task_test_tick();
     std::vector<actor *> shots = actorsOfKind(ACTOR_SHOT);
     ASSERT_EQ(shots.size(), 1u);
@@ -284,14 +303,14 @@ TEST_F(GameTask, AHeldFireKeyFiresWhenStrictlyMoreThanTheIntervalHasPassed)
     EXPECT_EQ(actorsOfKind(ACTOR_SHOT).size(), 3u) << "nothing fires without the key";
 }
 
-TEST_F(GameTask, TheFireIntervalHoldsAcrossTheClocksWrap)
+TEST_P(GameTask, TheFireIntervalHoldsAcrossTheClocksWrap)
 {
     // The millisecond clock wraps after 49.7 days; the interval is the time passed since the
     // last shot, on either side of the wrap.
     play();
     g_frameInterval = 0;
     lastBullet = 0xFFFFFF00u;
-    hold({bullet_key});
+    hold({first().bulletKey});
     now = 0xFFFFFF10u;
     task_test_tick();
     EXPECT_EQ(actorsOfKind(ACTOR_SHOT).size(), 0u) << "16 ms after a shot is too soon";
@@ -303,8 +322,7 @@ TEST_F(GameTask, TheFireIntervalHoldsAcrossTheClocksWrap)
     EXPECT_EQ(actorsOfKind(ACTOR_SHOT).size(), 1u);
 }
 
-#ifndef TRELVIK_SOLO
-TEST_F(GameTask, EachShipHasItsOwnBulletClock)
+TEST_F(TwoPlayerGame, EachShipHasItsOwnBulletClock)
 {
     play();
     lastBullet = 0;
@@ -323,14 +341,13 @@ TEST_F(GameTask, EachShipHasItsOwnBulletClock)
     EXPECT_FLOAT_EQ(x(shots.front()), actor_rightEdge(g_player2));
     EXPECT_FLOAT_EQ(y(shots.front()), y(g_player2));
 }
-#endif
 
-TEST_F(GameTask, RocketsFireInPairsFromTheShipsEdgesAndUseTheStock)
+TEST_P(GameTask, RocketsFireInPairsFromTheShipsEdgesAndUseTheStock)
 {
     play();
     lastRocket = 0;
     now = 1000;
-    hold({rocket_key});
+    hold({first().rocketKey});
     task_test_tick();
     EXPECT_TRUE(actorsOfKind(ACTOR_ROCKET_UP).empty()) << "no rockets in stock";
     EXPECT_EQ(lastRocket, 0u);
@@ -359,8 +376,7 @@ TEST_F(GameTask, RocketsFireInPairsFromTheShipsEdgesAndUseTheStock)
     EXPECT_EQ(actorsOfKind(ACTOR_ROCKET_UP).size(), 2u) << "the stock is empty";
 }
 
-#ifndef TRELVIK_SOLO
-TEST_F(GameTask, BothShipsShareTheRocketStockAndTheRocketClock)
+TEST_F(TwoPlayerGame, BothShipsShareTheRocketStockAndTheRocketClock)
 {
     play();
     lastRocket = 0;
@@ -385,9 +401,8 @@ TEST_F(GameTask, BothShipsShareTheRocketStockAndTheRocketClock)
     EXPECT_FLOAT_EQ(y(up.front()), actor_topEdge(g_player2));
     EXPECT_EQ(g_rocket_count, 4);
 }
-#endif
 
-TEST_F(GameTask, ScrollingCarriesTheShipsUntilTheCameraStopThenTheBossPhaseBegins)
+TEST_P(GameTask, ScrollingCarriesTheShipsUntilTheCameraStopThenTheBossPhaseBegins)
 {
     play(GAMESTATE_SCROLLING);
     const float y0 = y(g_player);
@@ -396,9 +411,9 @@ TEST_F(GameTask, ScrollingCarriesTheShipsUntilTheCameraStopThenTheBossPhaseBegin
     EXPECT_FLOAT_EQ(g_camera->view->x, scroll);
     EXPECT_FLOAT_EQ(x(g_player), scroll);
     EXPECT_FLOAT_EQ(y(g_player), y0);
-#ifndef TRELVIK_SOLO
-    EXPECT_FLOAT_EQ(x(g_player2), scroll);
-#endif
+    if (ships() == 2) {
+        EXPECT_FLOAT_EQ(x(g_player2), scroll);
+    }
     camera_max = 12; // stop within the next few passes, not on a step
     int passes = 1;
     while (gamestate == GAMESTATE_SCROLLING && passes < 100) {
@@ -416,7 +431,7 @@ TEST_F(GameTask, ScrollingCarriesTheShipsUntilTheCameraStopThenTheBossPhaseBegin
     EXPECT_FLOAT_EQ(x(g_player), shipX) << "ships are no longer carried";
 }
 
-TEST_F(GameTask, ACameraStopBehindTheStartBeginsTheBossPhaseAtOnce)
+TEST_P(GameTask, ACameraStopBehindTheStartBeginsTheBossPhaseAtOnce)
 {
     play(GAMESTATE_SCROLLING);
     camera_max = -20;
@@ -426,7 +441,7 @@ TEST_F(GameTask, ACameraStopBehindTheStartBeginsTheBossPhaseAtOnce)
     EXPECT_FLOAT_EQ(x(g_player), 0);
 }
 
-TEST_F(GameTask, ANewGameResetsTheGameAndReadsTheLevelAgain)
+TEST_P(GameTask, ANewGameResetsTheGameAndReadsTheLevelAgain)
 {
     play(GAMESTATE_SCROLLING);
     for (int i = 0; i < 10; ++i)
@@ -439,7 +454,7 @@ TEST_F(GameTask, ANewGameResetsTheGameAndReadsTheLevelAgain)
     g_boss_energy = 99;
     lastRocket = 4321;
     g_player_shield->active = true;
-    hold({bullet_key});
+    hold({first().bulletKey});
     now += 1000;
     task_test_tick();
     ASSERT_FALSE(actorsOfKind(ACTOR_SHOT).empty());
@@ -448,7 +463,7 @@ TEST_F(GameTask, ANewGameResetsTheGameAndReadsTheLevelAgain)
     task_test_restart();
     EXPECT_EQ(gamestate, GAMESTATE_READY);
     EXPECT_EQ(g_score, 0);
-    EXPECT_EQ(g_lifes, start_lifes);
+    EXPECT_EQ(g_lifes, first().startLifes);
     EXPECT_EQ(g_rocket_count, 0);
     EXPECT_FALSE(g_invincible);
     EXPECT_EQ(bulletInterval, 350);
@@ -460,19 +475,19 @@ TEST_F(GameTask, ANewGameResetsTheGameAndReadsTheLevelAgain)
     EXPECT_FLOAT_EQ(g_camera->position->x, 0);
     EXPECT_FLOAT_EQ(g_camera->view->x, 0);
     EXPECT_FLOAT_EQ(x(g_player), 0);
-    EXPECT_FLOAT_EQ(y(g_player), start_y);
+    EXPECT_FLOAT_EQ(y(g_player), first().startY);
     EXPECT_FALSE(g_player_shield->active);
     EXPECT_TRUE(actorsOfKind(ACTOR_SHOT).empty());
     EXPECT_EQ(actorsOfKind(ACTOR_ENEMY1).size(), 1u);
-#ifndef TRELVIK_SOLO
-    EXPECT_FLOAT_EQ(y(g_player2), -10);
-    EXPECT_EQ(actor_count(), 3);
-#else
-    EXPECT_EQ(actor_count(), 2);
-#endif
+    if (ships() == 2) {
+        EXPECT_FLOAT_EQ(y(g_player2), -10);
+        EXPECT_EQ(actor_count(), 3);
+    } else {
+        EXPECT_EQ(actor_count(), 2);
+    }
 }
 
-TEST_F(GameTask, SpaceStartsANewGameOnlyAfterAGameOver)
+TEST_P(GameTask, SpaceStartsANewGameOnlyAfterAGameOver)
 {
     play();
     for (const int state : {GAMESTATE_READY, GAMESTATE_SCROLLING, GAMESTATE_BOSS, GAMESTATE_WON}) {
@@ -487,12 +502,12 @@ TEST_F(GameTask, SpaceStartsANewGameOnlyAfterAGameOver)
     press(SDLK_SPACE);
     EXPECT_EQ(gamestate, GAMESTATE_READY);
     EXPECT_EQ(g_score, 0);
-    EXPECT_EQ(g_lifes, start_lifes);
+    EXPECT_EQ(g_lifes, first().startLifes);
 }
 
 // The campaign: a won level leads on to the next after a few seconds (or at once on Space) with
 // score, lives and rockets carried and the first fire rate; the last level's win is final.
-TEST_F(GameTask, AWonLevelLeadsToTheNextCarryingScoreLivesAndRockets)
+TEST_P(GameTask, AWonLevelLeadsToTheNextCarryingScoreLivesAndRockets)
 {
     test_writeFile(dir + "/data/level2.map",
                    "LEVEL: 2 SECOND\nCAMERASTOP: 900\nBOSS1 950 0 -100\nLOOK 0.1 0.2 0.3\nBOSSENERGY 4000 0 0\n");
@@ -542,7 +557,7 @@ TEST_F(GameTask, AWonLevelLeadsToTheNextCarryingScoreLivesAndRockets)
 
 // A next level that has gone or cannot be read ends the campaign with one line on standard
 // error; the game goes on, won.
-TEST_F(GameTask, SpaceOrStartBeginsTheNextLevelAtOnceAndAMissingOrBrokenOneEndsTheCampaign)
+TEST_P(GameTask, SpaceOrStartBeginsTheNextLevelAtOnceAndAMissingOrBrokenOneEndsTheCampaign)
 {
     const std::string next = dir + "/data/level2.map";
     test_writeFile(next, "LEVEL: 2 SECOND\nCAMERASTOP: 900\n");
@@ -581,7 +596,7 @@ TEST_F(GameTask, SpaceOrStartBeginsTheNextLevelAtOnceAndAMissingOrBrokenOneEndsT
 // After a game over in level 2 or later, Return (or a pad's fire button, once the screen has shown
 // for a second) begins that level afresh as a new game would begin level 1, score 0; Space still
 // begins level 1, and in level 1 there is nothing to continue.
-TEST_F(GameTask, ReturnContinuesTheLevelWhereTheRunFellAsANewGame)
+TEST_P(GameTask, ReturnContinuesTheLevelWhereTheRunFellAsANewGame)
 {
     const std::string second = dir + "/data/level2.map";
     test_writeFile(second, "LEVEL: 2 SECOND\nCAMERASTOP: 900\n");
@@ -614,7 +629,7 @@ TEST_F(GameTask, ReturnContinuesTheLevelWhereTheRunFellAsANewGame)
     EXPECT_EQ(g_level, 2);
     EXPECT_EQ(g_level_name, "SECOND");
     EXPECT_EQ(g_score, 0) << "a score belongs to one unbroken run";
-    EXPECT_EQ(g_lifes, start_lifes);
+    EXPECT_EQ(g_lifes, first().startLifes);
     EXPECT_EQ(g_rocket_count, 0);
     EXPECT_EQ(bulletInterval, 350);
     EXPECT_FLOAT_EQ(g_camera->position->x, 0);
@@ -651,7 +666,7 @@ TEST_F(GameTask, ReturnContinuesTheLevelWhereTheRunFellAsANewGame)
 // initials: a ship's up and down keys choose the letter, its fire or right key takes it, any other
 // letter is typed (Q too, which otherwise makes the ships invincible), and Space and Return wait
 // for the third. The autopilots and tests, which start no table, never save one.
-TEST_F(GameTask, ARunThatMakesTheTableIsSavedAtOnceThenItsInitialsAreEntered)
+TEST_P(GameTask, ARunThatMakesTheTableIsSavedAtOnceThenItsInitialsAreEntered)
 {
     const std::string share = dir + "/share";
     setenv("XDG_DATA_HOME", share.c_str(), 1);
@@ -681,7 +696,7 @@ TEST_F(GameTask, ARunThatMakesTheTableIsSavedAtOnceThenItsInitialsAreEntered)
     press(SDLK_UP);
     press(SDLK_UP);
     press(SDLK_DOWN);
-    press(bullet_key);
+    press(first().bulletKey);
     EXPECT_EQ(scoreboard_initials(), "B");
     EXPECT_EQ(scores_load("entry").runs[0].initials, "B") << "each letter is saved as it is taken";
     press(SDLK_q);
@@ -710,7 +725,7 @@ TEST_F(GameTask, ARunThatMakesTheTableIsSavedAtOnceThenItsInitialsAreEntered)
 
 // The first pad SDL reports drives the first ship in either game (with no pad open here, no pad
 // is the lone pad that the two-player game gives to the second ship).
-TEST_F(GameTask, AShipFliesFiresLaunchesRocketsAndRestartsWithAPadAlone)
+TEST_P(GameTask, AShipFliesFiresLaunchesRocketsAndRestartsWithAPadAlone)
 {
     play();
     g_rocket_count = 1;
@@ -754,7 +769,7 @@ TEST_F(GameTask, AShipFliesFiresLaunchesRocketsAndRestartsWithAPadAlone)
 // The pause through the kernel, as the program runs it: several seconds paused mid-level leave
 // the ships, the enemies, the scroll, the score, the lives and the game's clock where they stood,
 // silence the music, and the first frame after it moves by one frame's worth only.
-TEST_F(GameTask, APauseStopsTheGameAndItsSoundAndResumingCarriesOnWithoutAJump)
+TEST_P(GameTask, APauseStopsTheGameAndItsSoundAndResumingCarriesOnWithoutAJump)
 {
     Task timer{true, startOk, nothing, task_timer_suspend, task_timer_resume, task_timer_tick};
     Task input{false, startOk, nothing, task_input_suspend, task_input_resume, task_input_tick};
@@ -813,7 +828,7 @@ TEST_F(GameTask, APauseStopsTheGameAndItsSoundAndResumingCarriesOnWithoutAJump)
     SDL_EventState(SDL_ACTIVEEVENT, SDL_ENABLE);
 }
 
-TEST_F(GameTask, QSwitchesInvincibilityAndASecondQSwitchesItBack)
+TEST_P(GameTask, QSwitchesInvincibilityAndASecondQSwitchesItBack)
 {
     play();
     EXPECT_FALSE(g_invincible);
@@ -841,20 +856,20 @@ bool switchesFullScreen(SDLKey key)
     return refused || switched;
 }
 
-TEST_F(GameTask, F11SwitchesFullScreenAndFOnlyWhereNoShipFliesWithIt)
+TEST_P(GameTask, F11SwitchesFullScreenAndFOnlyWhereNoShipFliesWithIt)
 {
     play();
     EXPECT_TRUE(switchesFullScreen(SDLK_F11));
-#ifdef TRELVIK_SOLO
-    EXPECT_TRUE(switchesFullScreen(SDLK_f)) << "F moves nothing here and stays a full-screen key";
-#else
+    if (ships() == 1) {
+        EXPECT_TRUE(switchesFullScreen(SDLK_f)) << "F moves nothing here and stays a full-screen key";
+        return;
+    }
     // F is the second ship's down key: held, it flies the ship and switches nothing.
     const float y0 = y(g_player2);
     EXPECT_FALSE(switchesFullScreen(SDLK_f));
     hold({SDLK_f});
     task_test_tick();
     EXPECT_FLOAT_EQ(y(g_player2), y0 - step);
-#endif
 }
 
 } // namespace
@@ -865,8 +880,10 @@ using namespace scene;
 
 // A ship whose model file is missing is a point: it is kept on the field by its position, its
 // shield has no size, and its shots start where it stands.
-class ShipWithoutModel : public GameScene {
+class ShipWithoutModel : public GameScene, public ::testing::WithParamInterface<int> {
 protected:
+    int ships() const override { return GetParam(); }
+    const FirstShip &first() const { return ships() == 1 ? one_player : two_players; }
     void SetUp() override
     {
         GameScene::SetUp();
@@ -881,7 +898,7 @@ protected:
     }
 };
 
-TEST_F(ShipWithoutModel, IsKeptOnTheFieldAndFiresFromWhereItStands)
+TEST_P(ShipWithoutModel, IsKeptOnTheFieldAndFiresFromWhereItStands)
 {
     ASSERT_EQ(task_test_start(), 1);
     ASSERT_EQ(g_player->model, nullptr);
@@ -891,7 +908,7 @@ TEST_F(ShipWithoutModel, IsKeptOnTheFieldAndFiresFromWhereItStands)
     actor_setPosition(g_player, 500, -500, -100);
     now = 10000;
     g_rocket_count = 1;
-    hold({bullet_key, rocket_key});
+    hold({first().bulletKey, first().rocketKey});
     task_test_tick();
     EXPECT_FLOAT_EQ(g_player->position->x, 110);
     EXPECT_FLOAT_EQ(g_player->position->y, -80);
@@ -901,5 +918,7 @@ TEST_F(ShipWithoutModel, IsKeptOnTheFieldAndFiresFromWhereItStands)
     ASSERT_EQ(actorsOfKind(ACTOR_ROCKET_UP).size(), 1u);
     EXPECT_FLOAT_EQ(actorsOfKind(ACTOR_ROCKET_UP)[0]->position->y, -80);
 }
+
+INSTANTIATE_TEST_SUITE_P(Games, ShipWithoutModel, ::testing::Values(2, 1), gameName);
 
 } // namespace

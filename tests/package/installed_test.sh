@@ -44,7 +44,7 @@ check "the player's edited config.ini is kept" grep -qx "screen_width=640" "$USE
 check "trelvik-check finds the installed data ready to play" \
     bash -c "'$ROOT/usr/games/trelvik-check' '$SHARED' >'$WORK/check.txt' 2>&1"
 sed 's/^/  /' "$WORK/check.txt"
-check "trelvik-check --play flies one and two players from the installed programs" \
+check "trelvik-check --play flies one and two players on the installed data" \
     bash -c "'$ROOT/usr/games/trelvik-check' --play=1 --pilots expert --csv '$WORK/play.csv' '$SHARED' >'$WORK/play.txt' 2>&1 &&
              [ \"\$(cut -d, -f1 '$WORK/play.csv' | sort -u | tr '\n' ' ')\" = '1 2 players ' ]"
 

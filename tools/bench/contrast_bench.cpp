@@ -12,8 +12,9 @@
 // (L2 + 0.05) with L1 the larger.
 //
 // Usage (under a display; tools/headless.sh gives a virtual one):
-//   trelvik_contrast [run directory holding data/] [--level N] [--frames DIR] [--least RATIO]
-// --level measures level N alone (default: every level of the campaign); --frames saves each
+//   trelvik_contrast [run directory holding data/] [--level N] [--players N] [--frames DIR] [--least RATIO]
+// --level measures level N alone (default: every level of the campaign); --players 1 flies the
+// one-player game (default: the two-player game); --frames saves each
 // level's frame of second 30 as DIR/contrast-levelN.png at half size; --least makes the exit
 // status 1 when a kind of a measured level falls under RATIO (the test suite runs NIGHTFALL
 // with 3).
@@ -59,11 +60,7 @@ struct Group {
     std::vector<uint32_t> kinds;
 };
 const std::array<Group, 4> groups = {{
-#ifndef TRELVIK_SOLO
     {"ships", {ACTOR_PLAYER, ACTOR_PLAYER2}},
-#else
-    {"ships", {ACTOR_PLAYER}},
-#endif
     {"enemies", {ACTOR_ENEMY1, ACTOR_ENEMY2, ACTOR_BOSS1}},
     {"shots", {ACTOR_SHOT, ACTOR_ROCKET_DOWN, ACTOR_ROCKET_UP, ACTOR_ESHOT, ACTOR_ESHOT2}},
     {"power-ups", {ACTOR_POWERUP_F, ACTOR_POWERUP_R}},
@@ -187,6 +184,8 @@ int main(int argc, char **argv)
         const bool hasValue = std::distance(it, args.end()) >= 2;
         if (*it == "--level" && hasValue) {
             onlyLevel = std::max(1, std::atoi(it[1].c_str()));
+        } else if (*it == "--players" && hasValue) {
+            ship_count = std::clamp(std::atoi(it[1].c_str()), 1, max_ships);
         } else if (*it == "--least" && hasValue) {
             least = std::atof(it[1].c_str());
         } else if (*it == "--frames" && hasValue) {

@@ -1,6 +1,7 @@
 // game_tick_bench.cpp -- the cost of the actor part of one game tick (every actor's behaviour,
 // then the collision pass) for levels of 50 to 5000 actors, and how it grows with the count.
 // Needs a display for the model cache (run under tools/headless.sh); prints the figures.
+// Usage: game_tick_bench [--players N]   (the two ships of trelvik by default; 1 as trelvik-solo)
 #include "game/actor.h"
 #include "game/task_test.h"
 #include "graphics/camera.h"
@@ -58,16 +59,15 @@ float uniform(float lo, float hi)
 }
 
 // A level of count actors at the density of a real one (about one actor per 8 units of
-// scroll): mostly enemies and buildings along it, the two ships, a boss at its end, and some
-// shots in flight around the ships.
+// scroll): mostly enemies and buildings along it, the ships (ship_count of them), a boss at its
+// end, and some shots in flight around the ships.
 void buildLevel(int count)
 {
     std::srand(12345);
     const float length = 8.0f * static_cast<float>(count);
     actor_new(ACTOR_PLAYER, 0, 30, -100);
-#ifndef TRELVIK_SOLO
-    actor_new(ACTOR_PLAYER2, 0, -10, -100);
-#endif
+    if (ship_count > 1)
+        actor_new(ACTOR_PLAYER2, 0, -10, -100);
     actor_new(ACTOR_BOSS1, length, 0, -100);
     for (int i = actor_count(); i < count; ++i) {
         const int pick = std::rand() % 100;
@@ -138,8 +138,10 @@ Figures measure(int count)
 
 } // namespace
 
-int main()
+int main(int argc, char **argv)
 {
+    if (argc == 3 && std::string(argv[1]) == "--players")
+        ship_count = std::clamp(std::atoi(argv[2]), 1, max_ships);
     const bool window = SDL_Init(SDL_INIT_VIDEO) == 0 && SDL_SetVideoMode(64, 64, 0, SDL_OPENGL) != nullptr;
     if (!window) {
         std::printf("No display (%s): run under tools/headless.sh\n", SDL_GetError());
@@ -152,10 +154,8 @@ int main()
 
     CameraPtr cam(camera_new(0, 0, 100, 0, 0, 0, 0, 1, 0));
     g_camera = cam.get();
-    g_player_shield = std::make_unique<Shield>(Shield{});
-#ifndef TRELVIK_SOLO
-    g_player2_shield = std::make_unique<Shield>(Shield{});
-#endif
+    for (int ship = 0; ship < ship_count; ++ship)
+        g_ships[ship].shield = std::make_unique<Shield>(Shield{});
     g_frameInterval = 1.0f / 60.0f;
 
     std::printf("One game tick: actor_iterate(actor_tick) + actor_collideAll, median of ticks at 60 fps\n");
@@ -179,10 +179,8 @@ int main()
     actor_freeAll();
     clearEffects();
     g_camera = nullptr;
-    g_player_shield.reset();
-#ifndef TRELVIK_SOLO
-    g_player2_shield.reset();
-#endif
+    for (Ship &ship : g_ships)
+        ship.shield.reset();
     fs::current_path(previous);
     fs::remove_all(dir);
     SDL_Quit();

@@ -35,7 +35,7 @@ std::vector<Key> gameKeys()
         {"screen_bpp", KeyType::depth},        {"fullscreen", KeyType::boolean}, {"vsync", KeyType::optionalBool, "true"},
         {"max_fps", KeyType::count, "0, no limit"},
     };
-    for (int ship = 0; ship < ship_count; ++ship)
+    for (int ship = 0; ship < max_ships; ++ship)
         for (int action = 0; action < keymap_actionCount; ++action)
             keys.push_back({keymap_settingName(ship, action), KeyType::shipKey});
     return keys;

@@ -177,7 +177,7 @@ int main(int argc, char **argv)
             return 0;
         }
         std::string error;
-        if (arg != "--rows" && play_parseOption(argc, argv, i, options, error)) {
+        if (play_parseOption(argc, argv, i, options, error)) {
             if (!error.empty()) {
                 std::fprintf(stderr, "trelvik-check: %s\n", error.c_str());
                 return 2;
@@ -199,7 +199,7 @@ int main(int argc, char **argv)
     CheckReport report;
     checkRunDirectory(report);
     if (play && check_count(report, Severity::error) == 0)
-        return play_command(options, std::filesystem::canonical("/proc/self/exe").string());
+        return play_command(options);
 
     check_print(report, stdout);
     const int errors = check_count(report, Severity::error), warnings = check_count(report, Severity::warning);

@@ -103,10 +103,8 @@ void newGame(unsigned seed, int level = 1)
 {
     clockMs = 0;
     task_timer_setClock(playClock);
-    lastBullet = 0;
-#ifndef TRELVIK_SOLO
-    lastBullet2 = 0;
-#endif
+    for (Ship &ship : g_ships)
+        ship.lastBullet = 0;
     lastRocket = 0;
     releaseKeys();
     task_input_tick();
@@ -115,6 +113,18 @@ void newGame(unsigned seed, int level = 1)
     if (level <= 1 || !task_test_restartAt(level))
         task_test_restart();
     task_timer_start();
+}
+
+// The game for that many ships, begun as the program for them begins it: the ships' keys bound
+// by the input task's start, the ships and shields made by the game task's.
+void usePlayers(int players)
+{
+    if (players == ship_count)
+        return;
+    task_input_stop();
+    ship_count = players;
+    task_input_start();
+    task_test_start();
 }
 
 // One pass of the kernel's loop: timer, input, game.
@@ -177,6 +187,7 @@ void play_close()
 PlayResult play_fly(const PlayRun &run)
 {
     const auto wallStart = std::chrono::steady_clock::now();
+    usePlayers(run.players);
     newGame(run.seed, run.level);
     std::vector<Pilot> pilots;
     for (int ship = 0; ship < ship_count; ++ship)
@@ -229,6 +240,7 @@ int play_levelCount()
 
 PlayProfile play_profile(int fps, int level)
 {
+    usePlayers(2);
     newGame(1, level);
     g_invincible = true;
     std::vector<float> sum;

@@ -13,7 +13,7 @@
 constexpr int play_campaign = 0;
 
 struct PlayRun {
-    int players; // this build's ship count
+    int players; // ships flown: 2 as in trelvik, 1 as in trelvik-solo
     PilotSkill skill;
     unsigned seed;
     int fps;
@@ -41,18 +41,21 @@ constexpr float play_maxSeconds = 600.0f;
 constexpr float play_stretch = 10.0f;
 
 // Opens the hidden window whose GL context the model cache needs and the game task with its sound
-// on SDL's silent driver; false with a message when there is no window to be had.
+// on SDL's silent driver, for ship_count ships; false with a message when there is no window to be
+// had.
 bool play_open();
 void play_close();
 
-// Flies one run: a new game seeded with run.seed, the pilots one per ship. A campaign run goes on
-// to the next level at once after each win, as a player pressing Space does.
+// Flies one run: a new game of run.players ships seeded with run.seed, the pilots one per ship. A
+// run of another number of ships than the last starts the input and game tasks afresh, as that
+// program would. A campaign run goes on to the next level at once after each win, as a player
+// pressing Space does.
 PlayResult play_fly(const PlayRun &run);
 // The number of levels of the campaign in the working directory, as a new game finds them.
 int play_levelCount();
 
-// How crowded the level is, as the game places it: a flight at fps with nobody at the keys and the
-// ships untouchable, until a stretch after the camera's stop.
+// How crowded the level is, as the game places it: a flight of two ships at fps with nobody at the
+// keys and the ships untouchable, until a stretch after the camera's stop.
 struct PlayProfile {
     std::vector<float> enemies; // enemies on screen, on average, in each stretch of the level
     float stopSecond;           // second of the level at which the camera stops; < 0: never

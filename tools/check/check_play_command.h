@@ -1,5 +1,5 @@
-// check_play_command.h -- trelvik-check --play: its options, the flights of every players x pilot x
-// frame rate x seed, and the one-player program that flies the one-player rows beside it.
+// check_play_command.h -- trelvik-check --play: its options and the flights of every players x
+// pilot x frame rate x seed, each under the rules of the program for that many players.
 #pragma once
 
 #include "check_pilot.h"
@@ -16,18 +16,13 @@ struct PlayOptions {
     std::vector<int> levels;  // level numbers and play_campaign; empty: every level and the campaign
     std::string csv;  // absolute, or empty
     std::string plot; // absolute, or empty
-    std::string rows; // the one-player program's rows file (its own option)
 };
 
 // Reads the play option at argv[i] ("--play[=RUNS]", "--fps LIST", "--csv FILE", "--plot FILE",
-// "--seed FIRST", "--pilots LIST", "--players LIST", "--levels LIST", "--rows FILE"), moving i past its value.
+// "--seed FIRST", "--pilots LIST", "--players LIST", "--levels LIST"), moving i past its value.
 // Returns false when argv[i] is not one of them; sets error when it is but is malformed.
 bool play_parseOption(int argc, char **argv, int &i, PlayOptions &options, std::string &error);
 
 // Flies every row of the options in the working directory and prints the report, writes the CSV
-// and draws the plot; the one-player rows come from trelvik-check-solo beside self. Exit status.
-int play_command(const PlayOptions &options, const std::string &self);
-
-// The one-player program's part: flies the rows of this build's player count and writes them,
-// with a closing line of the game and wall seconds flown, to options.rows. Exit status.
-int play_flyRowsFile(const PlayOptions &options);
+// and draws the plot. Exit status.
+int play_command(const PlayOptions &options);

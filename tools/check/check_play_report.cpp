@@ -10,7 +10,6 @@
 #include <fstream>
 #include <map>
 #include <spawn.h>
-#include <sstream>
 #include <sys/wait.h>
 #include <tuple>
 
@@ -215,39 +214,6 @@ void playreport_writeCsvRow(std::FILE *out, const PlayResult &r)
     for (size_t i = 0; i < r.lossAt.size(); ++i)
         std::fprintf(out, "%s%.3f", i > 0 ? " " : "", static_cast<double>(r.lossAt[i]));
     std::fprintf(out, ",%s,%d\n", levelName(r.run.level).c_str(), r.reached);
-}
-
-std::optional<PlayResult> playreport_readCsvRow(const std::string &line)
-{
-    std::vector<std::string> fields;
-    std::stringstream in(line);
-    for (std::string field; std::getline(in, field, ',');)
-        fields.push_back(field);
-    if (!line.empty() && line.back() == ',')
-        fields.emplace_back();
-    if (fields.size() != 13)
-        return std::nullopt;
-    const std::optional<PilotSkill> skill = pilot_byName(fields[1]);
-    if (!skill)
-        return std::nullopt;
-    PlayResult r{};
-    try {
-        r.run = {std::stoi(fields[0]), *skill, static_cast<unsigned>(std::stoul(fields[2])), std::stoi(fields[3])};
-        r.won = std::stoi(fields[4]) != 0;
-        r.livesLost = std::stoi(fields[5]);
-        r.score = std::stoi(fields[6]);
-        r.seconds = std::stof(fields[7]);
-        r.bossAt = std::stof(fields[8]);
-        r.bossSeconds = std::stof(fields[9]);
-        std::stringstream losses(fields[10]);
-        for (float at; losses >> at;)
-            r.lossAt.push_back(at);
-        r.run.level = fields[11] == "campaign" ? play_campaign : std::stoi(fields[11]);
-        r.reached = std::stoi(fields[12]);
-    } catch (const std::exception &) {
-        return std::nullopt;
-    }
-    return r;
 }
 
 void playreport_sort(std::vector<PlayResult> &results)

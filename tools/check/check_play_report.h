@@ -1,20 +1,16 @@
-// check_play_report.h -- what trelvik-check --play makes of its flights: CSV rows (written, and
-// read back from the one-player program), the difficulty table, the frame-rate comparison, and the
-// plot drawn by gnuplot.
+// check_play_report.h -- what trelvik-check --play makes of its flights: CSV rows, the difficulty
+// table, the frame-rate comparison, and the plot drawn by gnuplot.
 #pragma once
 
 #include "check_play.h"
 
 #include <cstdio>
-#include <optional>
 #include <string>
 #include <vector>
 
 // The header row and one row per run; the same run always gives the same bytes.
 void playreport_writeCsvHeader(std::FILE *out);
 void playreport_writeCsvRow(std::FILE *out, const PlayResult &result);
-// A row as written above; empty for the header, comments and anything malformed.
-std::optional<PlayResult> playreport_readCsvRow(const std::string &line);
 
 // Orders results by frame rate, players, pilot and seed.
 void playreport_sort(std::vector<PlayResult> &results);
