@@ -27,7 +27,8 @@ void task_video_drawFrame();
 
 // Recreates the video mode at the new size and resets viewport and projection.
 void task_video_resize(int width, int height);
-// The fixed GL state: shading, depth, hints, the two lights, fog.
+// The fixed GL state: shading, depth, hints, the two lights' directions, fog; then the first
+// level's look (look_reset).
 void task_video_initGL();
 
 void task_video_toggleDrawWireframe();
