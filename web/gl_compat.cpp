@@ -52,18 +52,6 @@ EM_JS(void, setMaterial, (GLenum name, const GLfloat *values), {
     E.materialAmbient[3] = E.trelvikAmbient[3];
 });
 
-// The layer keeps each light's colours and position but has no call to read them back.
-EM_JS(void, getLight, (GLenum light, GLenum name, GLfloat *values), {
-    var E = GLEmulation;
-    var l = light - 0x4000;
-    var source = name == 0x1200 ? E.lightAmbient[l]
-               : name == 0x1201 ? E.lightDiffuse[l]
-               : name == 0x1202 ? E.lightSpecular[l]
-               : name == 0x1203 ? E.lightPosition[l] : null;
-    for (var i = 0; i < 4; ++i)
-        HEAPF32[(values >> 2) + i] = source ? source[i] : 0;
-});
-
 // The layer turns texturing on and off but always reports it off.
 bool texturing = false;
 
@@ -398,11 +386,6 @@ void glHint(GLenum, GLenum) {}
 void glVertex2d(GLdouble x, GLdouble y)
 {
     glVertex2f(static_cast<GLfloat>(x), static_cast<GLfloat>(y));
-}
-
-void glGetLightfv(GLenum light, GLenum name, GLfloat *values)
-{
-    getLight(light, name, values);
 }
 
 void glMaterialfv(GLenum, GLenum name, const GLfloat *values)

@@ -1,5 +1,9 @@
-// backdrop.cpp -- the sky's picture in a texture, copied to the screen each frame.
+// backdrop.cpp -- the sky: its box drawn around the eye, and its picture in a texture, copied to
+// the screen each frame.
 #include "graphics/backdrop.h"
+
+#include "graphics/texture.h"
+#include "math/vector.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -8,6 +12,28 @@
 #include <cstring>
 
 namespace {
+
+// One face of the sky box per slot: the file, then its four corners in drawing order, each as
+// texture coordinate (s, t) and a corner of the box (0: low end, 1: high end of x, y, z).
+struct SkyCorner {
+    float s, t;
+    int x, y, z;
+};
+struct SkyFace {
+    const char *file;
+    std::array<SkyCorner, 4> corners;
+};
+// Every face is wound counter-clockwise as seen from inside, so back-face culling keeps all six.
+const std::array<SkyFace, 6> sky_faces = {{
+    {"data/Skymap.jpg", {{{1, 0, 1, 0, 0}, {1, 1, 1, 1, 0}, {0, 1, 0, 1, 0}, {0, 0, 0, 0, 0}}}}, // far (z0)
+    {"data/Skymap.jpg", {{{1, 0, 0, 0, 1}, {1, 1, 0, 1, 1}, {0, 1, 1, 1, 1}, {0, 0, 1, 0, 1}}}}, // near (z1)
+    {"data/boden.jpg", {{{0, 0, 0, 0, 0}, {1, 0, 0, 0, 1}, {1, 1, 1, 0, 1}, {0, 1, 1, 0, 0}}}},  // ground (y0)
+    {"data/Skymap.jpg", {{{1, 0, 0, 1, 1}, {1, 1, 0, 1, 0}, {0, 1, 1, 1, 0}, {0, 0, 1, 1, 1}}}}, // top (y1)
+    {"data/Skymap.jpg", {{{1, 0, 0, 0, 0}, {1, 1, 0, 1, 0}, {0, 1, 0, 1, 1}, {0, 0, 0, 0, 1}}}}, // left (x0)
+    {"data/Skymap.jpg", {{{1, 0, 1, 0, 1}, {1, 1, 1, 1, 1}, {0, 1, 1, 1, 0}, {0, 0, 1, 0, 0}}}}, // right (x1)
+}};
+
+constexpr float box_width = 3000, box_height = 600, box_length = 3000;
 
 // The framebuffer-object calls the fast copy needs. OpenGL 1.1 has none of them: they come from
 // the driver, when it offers both extensions.
@@ -115,6 +141,41 @@ int powerOfTwoAtLeast(int n)
 }
 
 } // namespace
+
+BackdropBox backdrop_loadBox()
+{
+    BackdropBox box{};
+    for (size_t slot = 0; slot < sky_faces.size(); ++slot)
+        box.textures[slot] = texture_get(sky_faces[slot].file);
+    return box;
+}
+
+// The box gives all of its material: with what the last model left, its tint would change with
+// the order of drawing, and the picture with it.
+void backdrop_drawBox(const BackdropBox &box, const vector3d &eye)
+{
+    const GLfloat ambient[] = {0.2f, 0.2f, 0.2f, 1}, diffuse[] = {0.8f, 0.8f, 0.8f, 1}, none[] = {0, 0, 0, 1};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, none);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, none);
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 0);
+    glNormal3f(0, 0, 1);
+    glDisable(GL_DEPTH_TEST);
+    const float x0 = eye.x - box_width / 2, y0 = eye.y - box_height / 2, z0 = eye.z - box_length / 2;
+    const std::array<float, 2> xs = {x0, x0 + box_width}, ys = {y0, y0 + box_height}, zs = {z0, z0 + box_length};
+    for (size_t slot = 0; slot < sky_faces.size(); ++slot) {
+        // The handle as the cache gave it: the nearest-filtered variant, whatever the texture mode.
+        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(box.textures[slot]));
+        glBegin(GL_QUADS);
+        for (const SkyCorner &c : sky_faces[slot].corners) {
+            glTexCoord2f(c.s, c.t);
+            glVertex3f(xs[c.x], ys[c.y], zs[c.z]);
+        }
+        glEnd();
+    }
+    glEnable(GL_DEPTH_TEST);
+}
 
 bool backdrop_shows(const Backdrop &backdrop, const BackdropView &view)
 {

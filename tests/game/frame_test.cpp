@@ -9,6 +9,7 @@
 #include "game/task_test.h"
 #include "graphics/backdrop.h"
 #include "graphics/camera.h"
+#include "tasks/scene.h"
 #include "tasks/task_timer.h"
 #include "tasks/task_video.h"
 
@@ -373,15 +374,15 @@ TEST_F(Frame, TheSkysPictureIsTakenAgainAfterEveryChangeToHowTheSkyLooks)
             task_video_drawFrame();
     };
     settle();
-    const unsigned steady = task_video_skyPictures();
+    const unsigned steady = scene_skyPictures();
     settle();
-    EXPECT_EQ(task_video_skyPictures(), steady) << "an unchanged sky is not taken again";
+    EXPECT_EQ(scene_skyPictures(), steady) << "an unchanged sky is not taken again";
 
     const auto expectRetaken = [&](const char *cause, const std::function<void()> &change, bool looksNew) {
         SCOPED_TRACE(cause);
         settle();
         const std::vector<Rgb> before = readFrame();
-        const unsigned taken = task_video_skyPictures();
+        const unsigned taken = scene_skyPictures();
         change();
         task_video_drawFrame();
         const std::vector<Rgb> box = readFrame();
@@ -390,13 +391,14 @@ TEST_F(Frame, TheSkysPictureIsTakenAgainAfterEveryChangeToHowTheSkyLooks)
         }
         task_video_drawFrame();
         task_video_drawFrame();
-        EXPECT_EQ(task_video_skyPictures(), taken + 1);
+        EXPECT_EQ(scene_skyPictures(), taken + 1);
         EXPECT_LE(worstDifference(box, readFrame()), 1) << "the new picture is the sky the box draws";
     };
-    const GLfloat redFog[] = {0.9f, 0.2f, 0.1f, 0.4f}, redLight[] = {4, 0, 0, 1};
-    expectRetaken("the fog's colour", [&] { glFogfv(GL_FOG_COLOR, redFog); }, true);
-    expectRetaken("a light's colour", [&] { glLightfv(GL_LIGHT1, GL_AMBIENT, redLight); }, true);
     expectRetaken("a new level of the same look", [] { level_apply("next.map", LevelRecord{}); }, false);
+    // The fog's and the lights' colours come from the look alone: each of its colours counts.
+    expectRetaken("the air's red", [] { g_level_look.r = 0.9f; }, true);
+    expectRetaken("the air's green", [] { g_level_look.g = 0.2f; }, true);
+    expectRetaken("the air's blue", [] { g_level_look.b = 0.1f; }, true);
     expectRetaken("the level's look", [] { g_level_look = {0.1f, 0.1f, 0.4f}; }, true);
     expectRetaken("a new video mode of the same size", [] { task_video_resize(width, height); }, false);
     g_level_look = level_defaultLook;
@@ -494,11 +496,11 @@ TEST_F(Frame, CullingTriesTheBoxAsDrawnOnceTheSphereLetsAnActorThrough)
     actor_setModel(board, "data/tallboard.ms3d");
     ASSERT_NE(board->model, nullptr);
     task_video_drawFrame();
-    EXPECT_EQ(task_video_actorsDrawn(), 0) << "a box wholly outside the view is not drawn";
+    EXPECT_EQ(scene_actorsDrawn(), 0) << "a box wholly outside the view is not drawn";
 
     board->rotation->z = 90;
     task_video_drawFrame();
-    EXPECT_EQ(task_video_actorsDrawn(), 1);
+    EXPECT_EQ(scene_actorsDrawn(), 1);
     EXPECT_GT(distance(sample.now(), sample.empty), 60) << "the box is turned as it is drawn";
 }
 
@@ -518,7 +520,7 @@ TEST_F(Frame, AnActorLeavesTheMatrixStackAsItFoundIt)
     std::array<float, 16> before{}, after{};
     glGetFloatv(GL_MODELVIEW_MATRIX, before.data());
     for (actor *a : {bare, boxed}) {
-        task_video_renderactor(a);
+        scene_drawActor(a);
         glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depthAfter);
         glGetFloatv(GL_MODELVIEW_MATRIX, after.data());
         EXPECT_EQ(depthAfter, depthBefore);

@@ -25,6 +25,7 @@
 #include "graphics/explosion.h"
 #include "graphics/particle.h"
 #include "kernel/settings.h"
+#include "tasks/scene.h"
 #include "tasks/task_audio.h"
 #include "tasks/task_input.h"
 #include "tasks/task_timer.h"
@@ -91,10 +92,10 @@ using Frame = std::vector<unsigned char>; // RGB rows, bottom row first as GL re
 Frame drawScene()
 {
     g_frameInterval = 0;
-    task_video_beginFrame();
-    for (int stage = 0; stage < VIDEO_STAGE_COUNT; ++stage)
-        if (stage != VIDEO_STAGE_HUD)
-            task_video_drawStage(static_cast<VideoStage>(stage));
+    scene_beginFrame();
+    for (int stage = 0; stage < SCENE_STAGE_COUNT; ++stage)
+        if (stage != SCENE_STAGE_HUD)
+            scene_drawStage(static_cast<SceneStage>(stage));
     Frame pixels(static_cast<size_t>(frame_width) * frame_height * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, frame_width, frame_height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());

@@ -25,6 +25,7 @@
 #include "graphics/explosion.h"
 #include "graphics/particle.h"
 #include "kernel/settings.h"
+#include "tasks/scene.h"
 #include "tasks/task_audio.h"
 #include "tasks/task_input.h"
 #include "tasks/task_video.h"
@@ -104,7 +105,7 @@ struct Flight {
     std::vector<double> passMs;                        // each pass's time from the end of the one before
     std::vector<double> passProcessorMs;               // the processor time it took, all threads
     std::FILE *passLog = nullptr;                      // --passes: one line a pass
-    std::array<Clock::duration, VIDEO_STAGE_COUNT + 1> stages{}; // [0]: beginStageName
+    std::array<Clock::duration, SCENE_STAGE_COUNT + 1> stages{}; // [0]: beginStageName
     long shotFrame = -1;                               // the frame to save, counted from 1
     std::string shotFile;
 };
@@ -115,7 +116,7 @@ void drawFrame()
     const auto begin = Clock::now();
     const double processorBegin = flight.passLog != nullptr ? processorMilliseconds() : 0;
     task_video_drawFrame();
-    flight.actorsDrawn += task_video_actorsDrawn();
+    flight.actorsDrawn += scene_actorsDrawn();
     ++flight.frames;
     if (flight.frames == flight.shotFrame) {
         std::vector<unsigned char> pixels(static_cast<size_t>(bench_width) * bench_height * 3);
@@ -153,17 +154,17 @@ void drawFrame()
 
 void drawFrameByStages()
 {
-    std::array<double, VIDEO_STAGE_COUNT + 2> processorMs{};
+    std::array<double, SCENE_STAGE_COUNT + 2> processorMs{};
     auto mark = Clock::now();
     processorMs[0] = processorMilliseconds();
-    task_video_beginFrame();
+    scene_beginFrame();
     glFinish();
     auto now = Clock::now();
     flight.stages[0] += now - mark;
     processorMs[1] = processorMilliseconds();
-    for (int stage = 0; stage < VIDEO_STAGE_COUNT; ++stage) {
+    for (int stage = 0; stage < SCENE_STAGE_COUNT; ++stage) {
         mark = now;
-        task_video_drawStage(static_cast<VideoStage>(stage));
+        scene_drawStage(static_cast<SceneStage>(stage));
         glFinish();
         now = Clock::now();
         flight.stages[static_cast<size_t>(stage) + 1] += now - mark;
@@ -289,7 +290,7 @@ int main(int argc, char **argv)
     std::printf("GL renderer: %s\n", reinterpret_cast<const char *>(glGetString(GL_RENDERER)));
 
     std::vector<double> empties, frameRates, passRates, ratios, processorMs, firstMs, firstFrameMs;
-    std::array<std::vector<double>, VIDEO_STAGE_COUNT + 1> stageMs;
+    std::array<std::vector<double>, SCENE_STAGE_COUNT + 1> stageMs;
     std::vector<Pacing> pacings, processorPacings;
     std::vector<unsigned> skyPictures;
     std::vector<double> actorsAFrame; // actors the culling let through, a frame
@@ -307,7 +308,7 @@ int main(int argc, char **argv)
         }
         const auto begin = Clock::now();
         const double processorBegin = processorMilliseconds();
-        const unsigned picturesBefore = task_video_skyPictures();
+        const unsigned picturesBefore = scene_skyPictures();
         const PlayResult result = fly(drawFrame, stopAfter);
         const double total = seconds(Clock::now() - begin);
         if (flight.passLog != nullptr)
@@ -315,7 +316,7 @@ int main(int argc, char **argv)
         flight.passLog = nullptr;
         pacings.push_back(pacingOf(flight.passMs));
         processorPacings.push_back(pacingOf(flight.passProcessorMs));
-        skyPictures.push_back(task_video_skyPictures() - picturesBefore);
+        skyPictures.push_back(scene_skyPictures() - picturesBefore);
         actorsAFrame.push_back(static_cast<double>(flight.actorsDrawn) / static_cast<double>(flight.frames));
         processorMs.push_back((processorMilliseconds() - processorBegin) / static_cast<double>(flight.frames));
         frames = flight.frames;
@@ -339,8 +340,8 @@ int main(int argc, char **argv)
             flight.passLog = std::fopen((passLogFile + ".stages").c_str(), "w");
             if (flight.passLog != nullptr) {
                 std::fprintf(flight.passLog, "pass,swap,%s", beginStageName);
-                for (int stage = 0; stage < VIDEO_STAGE_COUNT; ++stage)
-                    std::fprintf(flight.passLog, ",%s", task_video_stageName(static_cast<VideoStage>(stage)));
+                for (int stage = 0; stage < SCENE_STAGE_COUNT; ++stage)
+                    std::fprintf(flight.passLog, ",%s", scene_stageName(static_cast<SceneStage>(stage)));
                 std::fprintf(flight.passLog, "\n");
             }
         }
@@ -405,7 +406,7 @@ int main(int argc, char **argv)
     for (const auto &ms : stageMs)
         sum += median(ms);
     for (size_t k = 0; k < stageMs.size(); ++k) {
-        const char *name = k == 0 ? beginStageName : task_video_stageName(static_cast<VideoStage>(k - 1));
+        const char *name = k == 0 ? beginStageName : scene_stageName(static_cast<SceneStage>(k - 1));
         std::printf("%-28s %9.3f %6.1f%%\n", name, median(stageMs[k]), 100 * median(stageMs[k]) / sum);
     }
     std::printf("%-28s %9.3f\n", "all stages", sum);
